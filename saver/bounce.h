@@ -1,0 +1,11 @@
+// Geometry of the bouncing square. Free of <windows.h> so that it can be built
+// and tested natively.
+#pragma once
+
+// Side of the square for a saver window of the given client height: the height
+// times the single-precision 0.35, which lies just below 0.35, truncated.
+int RenderSideForHeight(int clientHeight);
+
+// One tick along one axis: advance by velocity, then clamp and reverse at the
+// far edge (position + side beyond extent) and at the near edge (below 0).
+void BounceAxisStep(int& position, int& velocity, int side, int extent);

@@ -1,0 +1,18 @@
+// The program's own saver procedure: it owns the bouncing render window.
+#pragma once
+
+#include <windows.h>
+
+constexpr UINT_PTR kBounceTimerId = 101;
+constexpr UINT kBounceIntervalMs = 16;
+
+extern HWND g_renderWindow;
+extern int g_saverWidth;
+extern int g_saverHeight;
+extern int g_renderSide;
+extern int g_renderX;
+extern int g_renderY;
+extern int g_velocityX;
+extern int g_velocityY;
+
+LRESULT CALLBACK SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

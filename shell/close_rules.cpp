@@ -1,0 +1,119 @@
+// The rules by which a running saver ends: input becomes a close request, and
+// on Windows 9x the password verifier decides whether the request is granted.
+#include <windows.h>
+
+#include "saver/saver_proc.h"
+#include "shell/shell.h"
+
+int g_closing;
+int g_inPasswordCheck;
+POINT g_startCursor;
+
+namespace {
+
+bool CursorMoved() {
+    POINT now;
+    GetCursorPos(&now);
+    return now.x != g_startCursor.x || now.y != g_startCursor.y;
+}
+
+void CloseTrigger(HWND hwnd) {
+    // While the verifier's dialog is up its own input must not start another request.
+    if (g_inPasswordCheck == 0) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+bool IsBlockedSystemCommand(WPARAM command) {
+    return command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_CLOSE ||
+           command == SC_SCREENSAVE;
+}
+
+}  // namespace
+
+void RequestSaverClose(HWND hwnd) {
+    if (g_inPasswordCheck != 0 || g_closing != 0) return;
+    if (g_verifyPassword != nullptr) {
+        g_inPasswordCheck = 1;
+        g_closing = static_cast<int>(SendMessageA(hwnd, kVerifyPasswordMessage, 0, 0));
+        g_inPasswordCheck = 0;
+    } else {
+        g_closing = 1;
+    }
+    if (g_closing != 0) {
+        DestroyWindow(hwnd);
+    } else {
+        // Only movement beyond where the cursor rests now asks again.
+        GetCursorPos(&g_startCursor);
+    }
+}
+
+LRESULT CALLBACK DefaultSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_isPreview != 0 || g_closing != 0) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            CloseTrigger(hwnd);
+            break;
+        case WM_MOUSEMOVE:
+            if (CursorMoved()) CloseTrigger(hwnd);
+            break;
+        case WM_ACTIVATE:
+        case WM_ACTIVATEAPP:
+        case WM_NCACTIVATE:
+            if (wParam == 0 && CursorMoved()) CloseTrigger(hwnd);
+            break;
+        case WM_SETCURSOR:
+            if (g_inPasswordCheck == 0) {
+                SetCursor(nullptr);
+                return TRUE;
+            }
+            break;
+        case WM_CLOSE:
+            RequestSaverClose(hwnd);
+            return 0;
+        case kVerifyPasswordMessage:
+            if (g_verifyPassword == nullptr) return 1;
+            return g_verifyPassword(hwnd);
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            if (g_isPreview == 0) SetCursor(nullptr);
+            GetCursorPos(&g_startCursor);
+            break;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            break;
+        case WM_ACTIVATE:
+        case WM_PAINT:
+        case WM_ACTIVATEAPP:
+        case WM_NCACTIVATE:
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            // Once closing, the saver's own procedure sees no more input or painting.
+            if (g_closing != 0) return DefWindowProcA(hwnd, message, wParam, lParam);
+            break;
+        case WM_SYSCOMMAND:
+            if (g_isPreview == 0 && IsBlockedSystemCommand(wParam)) return 0;
+            break;
+        case WM_TIMER:
+            if (g_closing != 0) return 0;
+            break;
+        default:
+            break;
+    }
+    return SaverProc(hwnd, message, wParam, lParam);
+}

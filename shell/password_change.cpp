@@ -1,0 +1,19 @@
+// Password change: the platform's password provider shows its own dialog.
+#include <windows.h>
+
+#include "shell/shell.h"
+
+namespace {
+typedef DWORD(WINAPI* ChangePasswordFn)(LPCSTR keyName, HWND parent, DWORD reserved1, DWORD reserved2);
+}
+
+void ChangeSaverPassword(HWND parent) {
+    HMODULE library = LoadLibraryA("MPR.DLL");
+    if (library == nullptr) return;
+    auto changePassword = reinterpret_cast<ChangePasswordFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));
+    if (changePassword != nullptr) {
+        changePassword("SCRSAVE", parent, 0, 0);
+    }
+    FreeLibrary(library);
+}

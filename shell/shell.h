@@ -1,0 +1,37 @@
+// The screen saver shell: process-wide state and the procedures that the
+// saver window, the render window and the entry share.
+#pragma once
+
+#include <windows.h>
+
+// The platform's password verifier: nonzero lets the saver close.
+typedef BOOL(WINAPI* VerifyPasswordFn)(HWND window);
+
+// Private message that asks the verifier whether the saver may close.
+constexpr UINT kVerifyPasswordMessage = WM_APP;
+
+extern HINSTANCE g_hInstance;
+extern int g_isWin9x;
+extern int g_isPreview;
+extern HMODULE g_passwordLibrary;
+extern VerifyPasswordFn g_verifyPassword;
+extern HWND g_saverWindow;
+extern int g_closing;
+extern int g_inPasswordCheck;
+extern POINT g_startCursor;
+
+// Entry and configure mode.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
+void ShowConfigureDialog();
+
+// Saver window and message loop; returns the exit code.
+int RunSaver(HWND parent);
+BOOL RegisterClasses();
+
+// Close rules.
+LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK DefaultSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void RequestSaverClose(HWND hwnd);
+
+// Password change through the platform's provider.
+void ChangeSaverPassword(HWND parent);
