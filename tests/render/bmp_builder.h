@@ -1,0 +1,50 @@
+// Builds BMP file images byte by byte, well-formed or broken on purpose.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+struct BmpShape {
+    std::int32_t width = 2;
+    std::int32_t height = 2;
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t sizeImage = 0;
+    std::uint32_t offBits = 54;
+    std::uint32_t infoSize = 40;
+    std::uint32_t colorsUsed = 0;
+    std::uint16_t type = 0x4D42;
+    long long pixelBytes = -1;  // bytes present after offBits; -1: rowBytes * |height|
+};
+
+inline std::uint32_t BmpRowBytes(std::int32_t width) { return (24u * width + 31u) / 32u * 4u; }
+
+// Pixel byte k of a built file; padding bytes too, so misplaced rows show.
+inline unsigned char BmpPixelByte(std::size_t k) { return static_cast<unsigned char>(k * 37u + 11u); }
+
+inline void PutLE(std::vector<unsigned char>& out, std::size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+inline std::vector<unsigned char> BuildBmp(const BmpShape& shape) {
+    const long long rows = std::llabs(static_cast<long long>(shape.height));
+    const long long rowBytes = shape.width > 0 ? BmpRowBytes(shape.width) : 0;
+    const long long pixels = shape.pixelBytes >= 0 ? shape.pixelBytes : rowBytes * rows;
+    // Pixels start at bfOffBits where that is plausible, else right after the headers.
+    const std::size_t headerEnd = shape.offBits >= 54 && shape.offBits <= (1u << 20) ? shape.offBits : 54;
+    std::vector<unsigned char> out(headerEnd + static_cast<std::size_t>(pixels), 0);
+    PutLE(out, 0, shape.type, 2);
+    PutLE(out, 2, static_cast<std::uint32_t>(out.size()), 4);
+    PutLE(out, 10, shape.offBits, 4);
+    PutLE(out, 14, shape.infoSize, 4);
+    PutLE(out, 18, static_cast<std::uint32_t>(shape.width), 4);
+    PutLE(out, 22, static_cast<std::uint32_t>(shape.height), 4);
+    PutLE(out, 26, 1, 2);
+    PutLE(out, 28, shape.bitCount, 2);
+    PutLE(out, 30, shape.compression, 4);
+    PutLE(out, 34, shape.sizeImage, 4);
+    PutLE(out, 46, shape.colorsUsed, 4);
+    for (long long k = 0; k < pixels; ++k) out[headerEnd + k] = BmpPixelByte(static_cast<std::size_t>(k));
+    return out;
+}

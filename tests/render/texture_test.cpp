@@ -1,0 +1,193 @@
+// Texture loads from crafted files and from the executable's bitmaps, read
+// back from GL.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <climits>
+#include <string>
+
+#include "render/texture.h"
+#include "resources/resource_ids.h"
+#include "tests/render/bmp_builder.h"
+#include "tests/render/gl_test_support.h"
+#include "tests/render/test_bitmap_ids.h"
+
+namespace {
+
+std::string WriteBmp(const char* name, const BmpShape& shape) {
+    return WriteTempFile(name, BuildBmp(shape));
+}
+
+// The texture's rows must be the file's rows in `order` (bottom row first).
+void ExpectRows(const Texture& texture, const std::vector<unsigned char>& file, std::uint32_t offBits,
+                const std::vector<int>& order) {
+    glBindTexture(GL_TEXTURE_2D, texture.textureName);
+    const std::vector<unsigned char> texels = BoundTextureBytes(texture.width, texture.height);
+    const std::size_t row = BmpRowBytes(texture.width);
+    for (std::size_t r = 0; r < order.size(); ++r) {
+        const unsigned char* fileRow = file.data() + offBits + order[r] * row;
+        // Only the pixels: GL writes no padding.
+        EXPECT_EQ(std::vector<unsigned char>(texels.begin() + r * row, texels.begin() + r * row + texture.width * 3),
+                  std::vector<unsigned char>(fileRow, fileRow + texture.width * 3))
+            << "texture row " << r;
+    }
+}
+
+GLuint LoadGoodFile(Texture& texture) {
+    BmpShape good;
+    good.width = 4;
+    good.height = 4;
+    EXPECT_EQ(texture.LoadFromFile(WriteBmp("good.bmp", good).c_str()), 1);
+    return texture.textureName;
+}
+
+}  // namespace
+
+TEST(TextureFile, RefusedFilesLeaveNoTextureAndAreClosed) {
+    CreateRenderWindow(16);
+    struct Refusal {
+        const char* name;
+        BmpShape shape;
+    };
+    std::vector<Refusal> refusals(12);
+    refusals[0] = {"type.bmp", {}};
+    refusals[0].shape.type = 0x4141;
+    refusals[1].name = "offbits.bmp";
+    refusals[1].shape.offBits = 53;
+    refusals[2].name = "core.bmp";
+    refusals[2].shape.infoSize = 12;
+    refusals[3].name = "eight.bmp";
+    refusals[3].shape.bitCount = 8;
+    refusals[4].name = "rle.bmp";
+    refusals[4].shape.compression = 1;
+    refusals[5].name = "sizeimage.bmp";
+    refusals[5].shape.sizeImage = 15;  // 2 rows of 8 bytes are read by the upload
+    refusals[6].name = "width0.bmp";
+    refusals[6].shape.width = 0;
+    refusals[7].name = "widthneg.bmp";
+    refusals[7].shape.width = -4;
+    refusals[8].name = "height0.bmp";
+    refusals[8].shape.height = 0;
+    refusals[9].name = "overflow.bmp";
+    refusals[9].shape.width = 0x10000000;
+    refusals[9].shape.height = 64;
+    refusals[9].shape.pixelBytes = 16;
+    refusals[10].name = "huge.bmp";
+    refusals[10].shape.width = 16384;
+    refusals[10].shape.height = 16384;  // 768 MiB of pixels
+    refusals[10].shape.pixelBytes = 16;
+    refusals[11].name = "short.bmp";
+    refusals[11].shape.pixelBytes = 5;
+    for (const Refusal& r : refusals) {
+        Texture texture;
+        const GLuint before = LoadGoodFile(texture);
+        const std::string path = WriteBmp(r.name, r.shape);
+        EXPECT_EQ(texture.LoadFromFile(path.c_str()), 0) << r.name;
+        EXPECT_EQ(texture.loaded, 0) << r.name;
+        EXPECT_EQ(texture.textureName, 0u) << r.name;
+        EXPECT_EQ(texture.pixels, nullptr) << r.name;
+        EXPECT_FALSE(glIsTexture(before)) << r.name;
+        EXPECT_TRUE(DeleteFileA(path.c_str())) << r.name << ": still open";
+    }
+    Texture texture;
+    LoadGoodFile(texture);
+    EXPECT_EQ(texture.LoadFromFile("Z:\\no\\such\\file.bmp"), 0);
+    EXPECT_EQ(texture.textureName, 0u);
+    const std::vector<unsigned char> tiny = {'B', 'M', 0, 0};
+    EXPECT_EQ(texture.LoadFromFile(WriteTempFile("tiny.bmp", tiny).c_str()), 0);
+}
+
+TEST(TextureFile, AcceptedShapesUploadTheRowsAsStored) {
+    CreateRenderWindow(16);
+    struct Shape {
+        std::int32_t width, height;
+        std::uint32_t sizeImage, offBits;
+    };
+    // Rows padded from 3 and 6 bytes, biSizeImage 0 and larger than needed, a colour table.
+    const Shape shapes[] = {{256, 4, 0, 54}, {2, 2, 0, 54}, {1, 4, 0, 54}, {4, 2, 100, 54}, {2, 4, 0, 54 + 64}};
+    for (const Shape& s : shapes) {
+        BmpShape shape;
+        shape.width = s.width;
+        shape.height = s.height;
+        shape.sizeImage = s.sizeImage;
+        shape.offBits = s.offBits;
+        if (s.sizeImage != 0) shape.pixelBytes = s.sizeImage;
+        const std::vector<unsigned char> file = BuildBmp(shape);
+        Texture texture;
+        ASSERT_EQ(texture.LoadFromFile(WriteTempFile("accepted.bmp", file).c_str()), 1) << s.width;
+        EXPECT_EQ(texture.loaded, 1);
+        EXPECT_EQ(texture.pixels, nullptr);
+        EXPECT_EQ(texture.width, s.width);
+        EXPECT_EQ(texture.height, s.height);
+        std::vector<int> order;
+        for (int r = 0; r < s.height; ++r) order.push_back(r);
+        ExpectRows(texture, file, s.offBits, order);
+    }
+}
+
+TEST(TextureFile, TopDownFileStandsUpright) {
+    CreateRenderWindow(16);
+    BmpShape shape;
+    shape.width = 2;
+    shape.height = -4;
+    const std::vector<unsigned char> file = BuildBmp(shape);
+    Texture texture;
+    ASSERT_EQ(texture.LoadFromFile(WriteTempFile("topdown.bmp", file).c_str()), 1);
+    EXPECT_EQ(texture.height, 4);
+    ExpectRows(texture, file, 54, {3, 2, 1, 0});
+}
+
+TEST(TextureFile, ShortPixelDataKeepsTheFileSizeAndNoPixels) {
+    CreateRenderWindow(16);
+    BmpShape shape;
+    shape.width = 8;
+    shape.height = -2;
+    shape.pixelBytes = 47;
+    Texture texture;
+    EXPECT_EQ(texture.LoadFromFile(WriteBmp("cut.bmp", shape).c_str()), 0);
+    EXPECT_EQ(texture.width, 8);
+    EXPECT_EQ(texture.height, 2);
+    EXPECT_EQ(texture.pixels, nullptr);
+}
+
+TEST(TextureFile, LoadingAgainDeletesTheFirstName) {
+    CreateRenderWindow(16);
+    Texture texture;
+    const GLuint first = LoadGoodFile(texture);
+    GLuint other;
+    glGenTextures(1, &other);  // keeps the next name from simply being the same
+    glBindTexture(GL_TEXTURE_2D, other);
+    const GLuint second = LoadGoodFile(texture);
+    EXPECT_NE(second, 0u);
+    EXPECT_TRUE(second == first || !glIsTexture(first));
+}
+
+TEST(TextureResource, RefusesBitmapsItCannotUploadInPlace) {
+    CreateRenderWindow(16);
+    Texture texture;
+    ASSERT_EQ(texture.LoadFromResource(kSphereTextureBitmapId), 1);
+    const GLuint name = texture.textureName;
+    unsigned char* const pixels = texture.pixels;
+    for (int id : {kEightBitBitmapId, kTopDownBitmapId, kMissingBitmapId}) {
+        EXPECT_EQ(texture.LoadFromResource(id), 0) << id;
+        EXPECT_EQ(texture.loaded, 0) << id;
+        EXPECT_EQ(texture.textureName, name) << id;
+        EXPECT_EQ(texture.pixels, pixels) << id;
+        EXPECT_EQ(texture.width, 256) << id;
+        EXPECT_EQ(texture.height, 512) << id;
+    }
+    EXPECT_TRUE(glIsTexture(name)) << "a refused load keeps the texture it had";
+}
+
+TEST(TextureResource, LoadingAgainReplacesTheName) {
+    CreateRenderWindow(16);
+    Texture texture;
+    EXPECT_EQ(texture.LoadFromResource(kSphereTextureBitmapId), 1);
+    const GLuint first = texture.textureName;
+    GLuint other;
+    glGenTextures(1, &other);
+    glBindTexture(GL_TEXTURE_2D, other);
+    EXPECT_EQ(texture.LoadFromResource(kSphereTextureBitmapId), 1);
+    EXPECT_TRUE(texture.textureName == first || !glIsTexture(first));
+}

@@ -1,0 +1,231 @@
+// The Windows 9x password path (Wine's win98 setting for a copy of the saver,
+// with a stand-in PASSWORD.CPL beside it) and the password change through a
+// stand-in MPR.DLL.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/saver/saver_fixture.h"
+
+namespace {
+
+constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kWin98SaverName[] = "vorbix98.scr";
+constexpr char kPasswordChangeSaverName[] = "vorbixpw.scr";
+
+std::string CountLines(const std::vector<std::string>& lines, const std::string& prefix) {
+    int count = 0;
+    for (const std::string& line : lines) count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    return std::to_string(count);
+}
+
+// A copy of the saver that Wine runs as Windows 98, with the test verifier beside it.
+class Win98Saver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe_ = scratch_.CopyFromBin("vorbix.scr", kWin98SaverName);
+        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
+        log_ = scratch_.path() + "\\verifier.log";
+        ParkCursor();
+    }
+
+    // Starts full screen and waits until the square is up and start-up has settled.
+    void StartSaver() {
+        ASSERT_TRUE(saver_.Start(exe_, "/s"));
+        window_ = FindSaverWindow(saver_);
+        ASSERT_NE(window_, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return (square_ = FindSquare(window_)) != nullptr; }, kStartTimeoutMs));
+        PumpFor(300);
+    }
+
+    HWND WaitForVerifierDialog() const { return saver_.WaitForTopLevel("TestVerifierDialog", nullptr, kStartTimeoutMs); }
+    std::vector<std::string> Log() const { return ReadLines(log_); }
+
+    ScratchDir scratch_;
+    ScopedRegistryValue win98_{HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + kWin98SaverName,
+                               "Version", std::string("win98")};
+    std::string exe_;
+    std::string log_;
+    SaverProcess saver_;
+    HWND window_ = nullptr;
+    HWND square_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Win98Saver, RefusalKeepsTheShowRunningAndAcceptanceEndsIt) {
+    ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
+    ScopedEnvironment logFile(kVerifierLogVariable, log_);
+    ScopedEnvironment answers(kVerifierAnswersVariable, "0,0,2");
+    ScopedEnvironment wait("VORBIX_TEST_VERIFIER_WAIT", "1");
+    StartSaver();
+
+    // First request: a key press on the saver window.
+    PressKey('K');
+    HWND dialog = WaitForVerifierDialog();
+    ASSERT_NE(dialog, nullptr);
+    // Input while the verifier's dialog is up starts no second verification.
+    PostMessageA(window_, WM_KEYDOWN, 'X', 0);
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    PostMessageA(square_, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    MoveCursorBy(3, 3);
+    PumpFor(300);
+    EXPECT_EQ(CountLines(Log(), "verify"), "1");
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver_.WaitForExit(kStaysRunningMs), STILL_ACTIVE) << "refused, so the saver runs on";
+    EXPECT_EQ(CountLines(Log(), "verify"), "1");
+    EXPECT_TRUE(IsWindow(square_));
+
+    // Second request: input over the square. Refused again: the square stays and keeps moving.
+    PostMessageA(square_, WM_KEYDOWN, 'Y', 0);
+    dialog = WaitForVerifierDialog();
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver_.WaitForExit(kStaysRunningMs), STILL_ACTIVE) << "a refusal over the square must not end it";
+    ASSERT_TRUE(IsWindow(square_));
+    const POINT before = PositionInParent(square_);
+    PumpFor(200);
+    EXPECT_NE(PositionInParent(square_).x, before.x);
+    EXPECT_EQ(CountLines(Log(), "verify"), "2");
+
+    // The cursor was re-recorded after the refusal: a still mouse-move asks nothing.
+    PostMessageA(window_, WM_MOUSEMOVE, 0, 0);
+    PumpFor(200);
+    EXPECT_EQ(CountLines(Log(), "verify"), "2");
+
+    // Third request by a one-pixel movement; a result of 2 counts as consent.
+    MoveCursorBy(1, 0);
+    dialog = WaitForVerifierDialog();
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
+
+    const std::vector<std::string> log = Log();
+    ASSERT_EQ(CountLines(log, "verify"), "3");
+    // The verifier is always asked about the saver window, never the square.
+    for (const std::string& line : log) {
+        if (line.rfind("verify", 0) == 0) EXPECT_NE(line.find("WindowsScreenSaverClass"), std::string::npos) << line;
+    }
+}
+
+TEST_F(Win98Saver, InputOverTheSquareEndsOnlyWhenTheVerifierAgrees) {
+    ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
+    ScopedEnvironment logFile(kVerifierLogVariable, log_);
+    ScopedEnvironment answers(kVerifierAnswersVariable, "0,1");
+    StartSaver();
+    PostMessageA(square_, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    EXPECT_EQ(saver_.WaitForExit(kStaysRunningMs * 2), STILL_ACTIVE);
+    EXPECT_EQ(CountLines(Log(), "answer 1 0"), "1");
+    EXPECT_TRUE(IsWindow(square_));
+    PostMessageA(square_, WM_KEYDOWN, 'Z', 0);
+    EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
+    EXPECT_EQ(CountLines(Log(), "verify"), "2");
+}
+
+TEST_F(Win98Saver, NoPasswordInUseMeansNoVerifier) {
+    ScopedEnvironment logFile(kVerifierLogVariable, log_);
+    ScopedEnvironment answers(kVerifierAnswersVariable, "0");
+    for (DWORD value : {0u, 2u}) {
+        if (value == 2u) {
+            // Value absent: an earlier test state must not leak in.
+            HKEY desktop;
+            if (RegOpenKeyA(HKEY_CURRENT_USER, kDesktopKey, &desktop) == ERROR_SUCCESS) {
+                RegDeleteValueA(desktop, "ScreenSaveUsePassword");
+                RegCloseKey(desktop);
+            }
+        }
+        std::unique_ptr<ScopedRegistryValue> zero;
+        if (value == 0u) zero.reset(new ScopedRegistryValue(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 0u));
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(exe_, "/s"));
+        ASSERT_NE(FindSaverWindow(saver), nullptr);
+        PumpFor(300);
+        PressKey(VK_SPACE);
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    }
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(Win98Saver, MissingVerifierLibraryIsSilent) {
+    ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
+    DeleteFileA((scratch_.path() + "\\PASSWORD.CPL").c_str());
+    StartSaver();
+    PressKey(VK_SPACE);
+    EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
+}
+
+TEST(NtPlatform, PasswordValueIsNeverReadOutsideWindows9x) {
+    ScratchDir scratch;
+    const std::string exe = scratch.CopyFromBin("vorbix.scr", "vorbix.scr");
+    scratch.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
+    const std::string log = scratch.path() + "\\verifier.log";
+    ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
+    ScopedEnvironment logFile(kVerifierLogVariable, log);
+    ScopedEnvironment answers(kVerifierAnswersVariable, "0");
+    ParkCursor();
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(exe, "/s"));
+    ASSERT_NE(FindSaverWindow(saver), nullptr);
+    PumpFor(300);
+    PressKey(VK_SPACE);
+    EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    EXPECT_TRUE(ReadLines(log).empty());
+}
+
+namespace {
+
+class PasswordChange : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe_ = scratch_.CopyFromBin("vorbix.scr", kPasswordChangeSaverName);
+        log_ = scratch_.path() + "\\mpr.log";
+    }
+    // Runs the saver with the tail; it must end by itself with exit code 0.
+    std::vector<std::string> RunChange(const std::string& tail) {
+        DeleteFileA(log_.c_str());
+        ScopedEnvironment logFile(kPasswordChangeLogVariable, log_);
+        SaverProcess saver;
+        EXPECT_TRUE(saver.Start(exe_, tail));
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u) << tail;
+        return ReadLines(log_);
+    }
+    ScratchDir scratch_;
+    // Wine has an MPR.DLL of its own; this copy of the saver is told to prefer the one beside it.
+    ScopedRegistryValue nativeProvider_{
+        HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + kPasswordChangeSaverName + "\\DllOverrides",
+        "mpr", std::string("native")};
+    std::string exe_;
+    std::string log_;
+};
+
+}  // namespace
+
+TEST_F(PasswordChange, HandsTheChangeToTheProviderUnderTheNamedWindow) {
+    scratch_.CopyFromBin("helpers\\MPR.DLL", "MPR.DLL");
+    PreviewParent parent;
+    const std::vector<std::string> log = RunChange("/a " + parent.Number());
+    const std::vector<std::string> expected = {
+        "attach", "change SCRSAVE " + parent.Number() + " 0 0", "detach free"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(PasswordChange, UsesTheForegroundWindowWhenTheNumberIsNoWindow) {
+    scratch_.CopyFromBin("helpers\\MPR.DLL", "MPR.DLL");
+    PreviewParent foreground;
+    SetForegroundWindow(foreground.window());
+    PumpFor(100);
+    ASSERT_EQ(GetForegroundWindow(), foreground.window());
+    for (const char* tail : {"/a 99", "/abc", "/A"}) {
+        const std::vector<std::string> log = RunChange(tail);
+        const std::vector<std::string> expected = {
+            "attach", "change SCRSAVE " + foreground.Number() + " 0 0", "detach free"};
+        EXPECT_EQ(log, expected) << tail;
+    }
+}
+
+TEST_F(PasswordChange, ProviderWithoutTheEntryIsReleasedSilently) {
+    scratch_.CopyFromBin("helpers\\MPR_NOENTRY.DLL", "MPR.DLL");
+    const std::vector<std::string> log = RunChange("/a");
+    const std::vector<std::string> expected = {"attach", "detach free"};
+    EXPECT_EQ(log, expected);
+}

@@ -1,0 +1,85 @@
+#include "tests/saver/saver_fixture.h"
+
+namespace {
+
+LRESULT CALLBACK PreviewParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+PreviewParent::PreviewParent(int clientWidth, int clientHeight) {
+    WNDCLASSA parentClass = {};
+    parentClass.lpfnWndProc = PreviewParentProc;
+    parentClass.hInstance = GetModuleHandleA(nullptr);
+    parentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    parentClass.lpszClassName = "TestPreviewMonitor";
+    RegisterClassA(&parentClass);
+    // A captioned window cannot be made smaller than its caption; an empty one is a popup.
+    const DWORD style = (clientWidth > 0 && clientHeight > 0) ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP;
+    RECT frame = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRect(&frame, style, FALSE);
+    window_ = CreateWindowExA(0, "TestPreviewMonitor", "Preview monitor",
+                              style | WS_VISIBLE | WS_CLIPCHILDREN, 500, 40,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              parentClass.hInstance, nullptr);
+    PumpFor(50);
+}
+
+PreviewParent::~PreviewParent() { Destroy(); }
+
+void PreviewParent::Destroy() {
+    if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name,
+                                         DWORD value)
+    : root_(root), key_(key), name_(name) {
+    Remember();
+    HKEY handle;
+    RegCreateKeyA(root_, key_.c_str(), &handle);
+    RegSetValueExA(handle, name_.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(handle);
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name,
+                                         const std::string& value)
+    : root_(root), key_(key), name_(name) {
+    Remember();
+    HKEY handle;
+    RegCreateKeyA(root_, key_.c_str(), &handle);
+    RegSetValueExA(handle, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(handle);
+}
+
+void ScopedRegistryValue::Remember() {
+    HKEY handle;
+    if (RegOpenKeyA(root_, key_.c_str(), &handle) != ERROR_SUCCESS) return;
+    char data[1024];
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, reinterpret_cast<BYTE*>(data), &size) ==
+        ERROR_SUCCESS) {
+        hadValue_ = true;
+        oldData_.assign(data, size);
+    }
+    RegCloseKey(handle);
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() {
+    HKEY handle;
+    if (RegOpenKeyA(root_, key_.c_str(), &handle) != ERROR_SUCCESS) return;
+    if (hadValue_) {
+        RegSetValueExA(handle, name_.c_str(), 0, oldType_, reinterpret_cast<const BYTE*>(oldData_.data()),
+                       static_cast<DWORD>(oldData_.size()));
+    } else {
+        RegDeleteValueA(handle, name_.c_str());
+    }
+    RegCloseKey(handle);
+}
+
+void ParkCursor() {
+    SetCursorPos(700, 500);
+    PumpFor(100);
+}

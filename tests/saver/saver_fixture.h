@@ -1,0 +1,75 @@
+// Shared pieces of the tests that start the built saver.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/support/saver_process.h"
+
+constexpr DWORD kStartTimeoutMs = 10000;
+constexpr DWORD kExitTimeoutMs = 10000;
+// How long a saver that should keep running is watched before it counts as running on.
+constexpr DWORD kStaysRunningMs = 600;
+
+inline std::string SaverExe() { return BinDir() + "\\vorbix.scr"; }
+
+inline HWND FindSaverWindow(const SaverProcess& saver) {
+    return saver.WaitForTopLevel("WindowsScreenSaverClass", "SCREENSAVER", kStartTimeoutMs);
+}
+
+inline HWND FindSquare(HWND saverWindow) {
+    return FindWindowExA(saverWindow, nullptr, "NTDEVCLASS", "Child1");
+}
+
+// A window of the test's own standing in for the platform's preview monitor.
+class PreviewParent {
+public:
+    PreviewParent(int clientWidth = 152, int clientHeight = 112);
+    ~PreviewParent();
+    PreviewParent(const PreviewParent&) = delete;
+    PreviewParent& operator=(const PreviewParent&) = delete;
+    HWND window() const { return window_; }
+    std::string Number() const { return std::to_string(reinterpret_cast<UINT_PTR>(window_)); }
+    void Destroy();
+
+private:
+    HWND window_ = nullptr;
+};
+
+// Sets a registry value for the length of a test and restores the old state.
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD value);
+    ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name, const std::string& value);
+    ~ScopedRegistryValue();
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+private:
+    void Remember();
+    HKEY root_;
+    std::string key_;
+    std::string name_;
+    bool hadValue_ = false;
+    DWORD oldType_ = 0;
+    std::string oldData_;
+};
+
+// Sets an environment variable that started savers inherit, for one test.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+        SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~ScopedEnvironment() { SetEnvironmentVariableA(name_, nullptr); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+};
+
+// Puts the cursor at a fixed spot and lets the platform settle, so that a saver
+// started afterwards records a cursor that stays still.
+void ParkCursor();

@@ -1,0 +1,197 @@
+#include "tests/support/saver_process.h"
+
+#include <cstdio>
+#include <fstream>
+
+std::string BinDir() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+ScratchDir::ScratchDir() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    char unique[32];
+    std::snprintf(unique, sizeof(unique), "vorbix-%lu-%lu", GetCurrentProcessId(), GetTickCount());
+    path_ = std::string(base) + unique;
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchDir::~ScratchDir() {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                DeleteFileA((path_ + "\\" + found.cFileName).c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+std::string ScratchDir::CopyFromBin(const std::string& binName, const std::string& newName) const {
+    const std::string target = path_ + "\\" + newName;
+    CopyFileA((BinDir() + "\\" + binName).c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+SaverProcess::~SaverProcess() {
+    if (info_.hProcess == nullptr) return;
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool SaverProcess::Start(const std::string& exePath, const std::string& tail) {
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!tail.empty()) commandLine += " " + tail;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    const std::string workDir = exePath.substr(0, exePath.find_last_of("\\/"));
+    return CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          workDir.c_str(), &startup, &info_) != 0;
+}
+
+DWORD SaverProcess::WaitForExit(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) break;
+        const DWORD result = MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE,
+                                                       timeoutMs - elapsed, QS_ALLINPUT);
+        if (result == WAIT_OBJECT_0) break;
+        PumpFor(0);
+    }
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0) GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+bool SaverProcess::Running() const {
+    return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    const char* title;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
+    if (search->className != nullptr && ClassNameOf(window) != search->className) return TRUE;
+    if (search->title != nullptr && TextOf(window) != search->title) return TRUE;
+    search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+HWND SaverProcess::WaitForTopLevel(const char* className, const char* title, DWORD timeoutMs) const {
+    HWND result = nullptr;
+    WaitUntil(
+        [&] {
+            WindowSearch search{info_.dwProcessId, className, title, false, {}};
+            EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+            if (!search.found.empty()) result = search.found.front();
+            return result != nullptr;
+        },
+        timeoutMs);
+    return result;
+}
+
+std::vector<HWND> SaverProcess::VisibleTopLevels() const {
+    WindowSearch search{info_.dwProcessId, nullptr, nullptr, true, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (ms > 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = virtualKey;
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void ClickLeft() {
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void MoveCursorBy(int dx, int dy) {
+    POINT now;
+    GetCursorPos(&now);
+    SetCursorPos(now.x + dx, now.y + dy);
+}
+
+std::string ClassNameOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+RECT ScreenRectOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT ClientRectOf(HWND window) {
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    return rect;
+}
+
+POINT PositionInParent(HWND child) {
+    RECT rect = ScreenRectOf(child);
+    POINT corner = {rect.left, rect.top};
+    ScreenToClient(GetParent(child), &corner);
+    return corner;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) lines.push_back(line);
+    return lines;
+}

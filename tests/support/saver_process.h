@@ -1,0 +1,80 @@
+// Starting the built saver as the platform starts it, and watching it from outside:
+// its windows, their styles and rectangles, input, and its exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Directory holding the test executables, the built saver and the helper DLLs.
+std::string BinDir();
+
+// A scratch directory for one test, removed by its destructor.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& path() const { return path_; }
+    // Copies a file from BinDir() into the directory under a new name.
+    std::string CopyFromBin(const std::string& binName, const std::string& newName) const;
+
+private:
+    std::string path_;
+};
+
+class SaverProcess {
+public:
+    SaverProcess() = default;
+    ~SaverProcess();  // ends a saver that is still running
+    SaverProcess(const SaverProcess&) = delete;
+    SaverProcess& operator=(const SaverProcess&) = delete;
+
+    // Starts exePath with the command line "<exePath>" tail, as the platform does.
+    bool Start(const std::string& exePath, const std::string& tail);
+    // Waits for the exit while pumping this thread's messages; STILL_ACTIVE on time-out.
+    DWORD WaitForExit(DWORD timeoutMs);
+    bool Running() const;
+    DWORD id() const { return info_.dwProcessId; }
+
+    // A top-level window of this process with the given class (and title, when given).
+    HWND WaitForTopLevel(const char* className, const char* title, DWORD timeoutMs) const;
+    // Every top-level window of this process that is visible.
+    std::vector<HWND> VisibleTopLevels() const;
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+// Pumps this thread's messages for the given time.
+void PumpFor(DWORD ms);
+// Polls condition (pumping messages) until it holds or the time runs out.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        PumpFor(20);
+    }
+}
+
+// Real input through the platform's input queue.
+void PressKey(WORD virtualKey);
+void ClickLeft();
+void MoveCursorBy(int dx, int dy);
+
+std::string ClassNameOf(HWND window);
+std::string TextOf(HWND window);
+RECT ScreenRectOf(HWND window);
+RECT ClientRectOf(HWND window);
+// Left edge of a child window in its parent's client coordinates.
+POINT PositionInParent(HWND child);
+
+// The helper DLLs write one line per event to the file named by these variables.
+constexpr char kVerifierLogVariable[] = "VORBIX_TEST_VERIFIER_LOG";
+constexpr char kVerifierAnswersVariable[] = "VORBIX_TEST_VERIFIER_ANSWERS";
+constexpr char kPasswordChangeLogVariable[] = "VORBIX_TEST_MPR_LOG";
+std::vector<std::string> ReadLines(const std::string& path);
