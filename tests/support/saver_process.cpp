@@ -34,7 +34,7 @@ ScratchDir::~ScratchDir() {
 }
 
 std::string ScratchDir::CopyFromBin(const std::string& binName, const std::string& newName) const {
-    const std::string target = path_ + "\\" + newName;
+    std::string target = path_ + "\\" + newName;
     CopyFileA((BinDir() + "\\" + binName).c_str(), target.c_str(), FALSE);
     return target;
 }

@@ -1,7 +1,13 @@
 # Sourced by the tools: configures and builds the cross build under build/.
 vorbix_build() {
     local root="$1"; shift
-    cmake -S "$root" -B "$root/build" \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DVORBIX_WERROR=ON >/dev/null
+    cmake --preset windows -S "$root" >/dev/null
     cmake --build "$root/build" -j "$(nproc)" "$@"
+}
+
+# The native build of the platform-free logic under the sanitizers, with the fuzzers.
+vorbix_build_native() {
+    local root="$1"; shift
+    cmake --preset native-sanitize -S "$root" >/dev/null
+    cmake --build "$root/build-native" -j "$(nproc)" "$@"
 }
