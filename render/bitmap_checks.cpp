@@ -132,7 +132,7 @@ DibLayout CheckPackedDib(const unsigned char* dib, std::uint32_t size) {
     return layout;
 }
 
-LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source) {
+LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSize) {
     LoadedBitmap result = {};
 
     unsigned char fileHeader[kFileHeaderBytes];
@@ -143,6 +143,10 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source) {
         return result;
     }
 
+    if (fileSize < kFileHeaderBytes + static_cast<std::uint64_t>(file.headerBlockBytes)) {
+        result.verdict = BitmapVerdict::ShortHeaderBlock;
+        return result;
+    }
     unsigned char* block = static_cast<unsigned char*>(std::malloc(file.headerBlockBytes));
     if (block == nullptr) {
         result.verdict = BitmapVerdict::OutOfMemory;
@@ -162,6 +166,10 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source) {
     result.height = layout.height;
     if (layout.verdict != BitmapVerdict::Accepted) return result;
 
+    if (fileSize - kFileHeaderBytes - file.headerBlockBytes < layout.pixelBytes) {
+        result.verdict = BitmapVerdict::ShortPixelData;
+        return result;
+    }
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(layout.pixelBytes));
     if (pixels == nullptr) {
         result.verdict = BitmapVerdict::OutOfMemory;
@@ -181,5 +189,5 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source) {
 
 LoadedBitmap ReadBitmapImage(const unsigned char* data, std::size_t size) {
     MemorySource memory = {data, size, 0};
-    return ReadBitmapFile(ReadFromMemory, &memory);
+    return ReadBitmapFile(ReadFromMemory, &memory, size);
 }

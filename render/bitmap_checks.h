@@ -76,8 +76,12 @@ struct LoadedBitmap {
 
 // File header, header block, pixel data, in that order, each with one read.
 // Top-down files are turned upright in the copy. Nothing is read or written
-// outside what was allocated, and on refusal nothing stays allocated.
-LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source);
+// outside what was allocated, and on refusal nothing stays allocated. A file
+// shorter than its headers promise is refused before anything is allocated for
+// it, so a few bytes cannot make the loader reserve a gigabyte; fileSize is
+// the source's length in bytes (kUnknownFileSize when it cannot be told).
+constexpr std::uint64_t kUnknownFileSize = UINT64_MAX;
+LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSize);
 
 // ReadBitmapFile over a whole file image.
 LoadedBitmap ReadBitmapImage(const unsigned char* data, std::size_t size);

@@ -46,7 +46,10 @@ int Texture::LoadFromFile(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
-    const LoadedBitmap bitmap = ReadBitmapFile(ReadFromFile, file);
+    LARGE_INTEGER fileSize;
+    const std::uint64_t knownSize =
+        GetFileSizeEx(file, &fileSize) ? static_cast<std::uint64_t>(fileSize.QuadPart) : kUnknownFileSize;
+    const LoadedBitmap bitmap = ReadBitmapFile(ReadFromFile, file, knownSize);
     CloseHandle(file);
 
     pixels = bitmap.pixels;

@@ -18,41 +18,35 @@ struct Refusal {
     BitmapVerdict verdict;
 };
 
-BmpShape Shape(void (*change)(BmpShape&)) {
-    BmpShape shape;
-    change(shape);
-    return shape;
-}
-
 }  // namespace
 
 TEST(ReadBitmapImage, RefusesEveryKindItCannotUploadSafely) {
     const Refusal refusals[] = {
-        {"type MB", Shape([](BmpShape& s) { s.type = 0x424D; }), BitmapVerdict::NotBitmapFile},
-        {"bfOffBits 53", Shape([](BmpShape& s) { s.offBits = 53; }), BitmapVerdict::HeaderBlockTooSmall},
-        {"bfOffBits below 14", Shape([](BmpShape& s) { s.offBits = 10; }), BitmapVerdict::HeaderBlockTooSmall},
-        {"bfOffBits huge", Shape([](BmpShape& s) { s.offBits = 0xFFFFFFF0u; }), BitmapVerdict::HeaderBlockTooLarge},
-        {"core header", Shape([](BmpShape& s) { s.infoSize = 12; }), BitmapVerdict::HeaderBlockTooSmall},
-        {"biSize past block", Shape([](BmpShape& s) { s.infoSize = 124; }), BitmapVerdict::HeaderBlockTooSmall},
-        {"8 bits", Shape([](BmpShape& s) { s.bitCount = 8; }), BitmapVerdict::UnsupportedBitCount},
-        {"32 bits", Shape([](BmpShape& s) { s.bitCount = 32; }), BitmapVerdict::UnsupportedBitCount},
-        {"RLE8", Shape([](BmpShape& s) { s.compression = 1; }), BitmapVerdict::Compressed},
-        {"bitfields", Shape([](BmpShape& s) { s.compression = 3; }), BitmapVerdict::Compressed},
-        {"width 0", Shape([](BmpShape& s) { s.width = 0; }), BitmapVerdict::BadDimensions},
-        {"width -2", Shape([](BmpShape& s) { s.width = -2; }), BitmapVerdict::BadDimensions},
-        {"height 0", Shape([](BmpShape& s) { s.height = 0; }), BitmapVerdict::BadDimensions},
-        {"height INT_MIN", Shape([](BmpShape& s) { s.height = INT_MIN; s.pixelBytes = 0; }),
+        {"type MB", BmpWith([](BmpShape& s) { s.type = 0x424D; }), BitmapVerdict::NotBitmapFile},
+        {"bfOffBits 53", BmpWith([](BmpShape& s) { s.offBits = 53; }), BitmapVerdict::HeaderBlockTooSmall},
+        {"bfOffBits below 14", BmpWith([](BmpShape& s) { s.offBits = 10; }), BitmapVerdict::HeaderBlockTooSmall},
+        {"bfOffBits huge", BmpWith([](BmpShape& s) { s.offBits = 0xFFFFFFF0u; }), BitmapVerdict::HeaderBlockTooLarge},
+        {"core header", BmpWith([](BmpShape& s) { s.infoSize = 12; }), BitmapVerdict::HeaderBlockTooSmall},
+        {"biSize past block", BmpWith([](BmpShape& s) { s.infoSize = 124; }), BitmapVerdict::HeaderBlockTooSmall},
+        {"8 bits", BmpWith([](BmpShape& s) { s.bitCount = 8; }), BitmapVerdict::UnsupportedBitCount},
+        {"32 bits", BmpWith([](BmpShape& s) { s.bitCount = 32; }), BitmapVerdict::UnsupportedBitCount},
+        {"RLE8", BmpWith([](BmpShape& s) { s.compression = 1; }), BitmapVerdict::Compressed},
+        {"bitfields", BmpWith([](BmpShape& s) { s.compression = 3; }), BitmapVerdict::Compressed},
+        {"width 0", BmpWith([](BmpShape& s) { s.width = 0; }), BitmapVerdict::BadDimensions},
+        {"width -2", BmpWith([](BmpShape& s) { s.width = -2; }), BitmapVerdict::BadDimensions},
+        {"height 0", BmpWith([](BmpShape& s) { s.height = 0; }), BitmapVerdict::BadDimensions},
+        {"height INT_MIN", BmpWith([](BmpShape& s) { s.height = INT_MIN; s.pixelBytes = 0; }),
          BitmapVerdict::SizeOverflow},
-        {"row overflow", Shape([](BmpShape& s) { s.width = INT_MAX; s.pixelBytes = 0; }),
+        {"row overflow", BmpWith([](BmpShape& s) { s.width = INT_MAX; s.pixelBytes = 0; }),
          BitmapVerdict::SizeOverflow},
-        {"image overflow", Shape([](BmpShape& s) { s.width = 65536; s.height = -65536; s.pixelBytes = 0; }),
+        {"image overflow", BmpWith([](BmpShape& s) { s.width = 65536; s.height = -65536; s.pixelBytes = 0; }),
          BitmapVerdict::SizeOverflow},
-        {"too large", Shape([](BmpShape& s) { s.width = 20000; s.height = 20000; s.pixelBytes = 0; }),
+        {"too large", BmpWith([](BmpShape& s) { s.width = 20000; s.height = 20000; s.pixelBytes = 0; }),
          BitmapVerdict::TooLarge},
-        {"biSizeImage one short", Shape([](BmpShape& s) { s.width = 3; s.sizeImage = 12 * 2 - 1; }),
+        {"biSizeImage one short", BmpWith([](BmpShape& s) { s.width = 3; s.sizeImage = 12 * 2 - 1; }),
          BitmapVerdict::PixelCountTooSmall},
-        {"biSizeImage huge", Shape([](BmpShape& s) { s.sizeImage = 0xFFFFFFF0u; }), BitmapVerdict::TooLarge},
-        {"pixels one short", Shape([](BmpShape& s) { s.width = 5; s.height = -4; s.pixelBytes = 16 * 4 - 1; }),
+        {"biSizeImage huge", BmpWith([](BmpShape& s) { s.sizeImage = 0xFFFFFFF0u; }), BitmapVerdict::TooLarge},
+        {"pixels one short", BmpWith([](BmpShape& s) { s.width = 5; s.height = -4; s.pixelBytes = 16 * 4 - 1; }),
          BitmapVerdict::ShortPixelData},
     };
     for (const Refusal& r : refusals) {

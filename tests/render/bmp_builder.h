@@ -18,6 +18,13 @@ struct BmpShape {
     long long pixelBytes = -1;  // bytes present after offBits; -1: rowBytes * |height|
 };
 
+// A default shape with one change, for tables of cases.
+inline BmpShape BmpWith(void (*change)(BmpShape&)) {
+    BmpShape shape;
+    change(shape);
+    return shape;
+}
+
 inline std::uint32_t BmpRowBytes(std::int32_t width) { return (24u * width + 31u) / 32u * 4u; }
 
 // Pixel byte k of a built file; padding bytes too, so misplaced rows show.

@@ -9,7 +9,6 @@
 
 #include "render/frame.h"
 #include "render/render_window.h"
-#include "resources/resource_ids.h"
 #include "tests/render/gl_test_support.h"
 
 namespace {
@@ -84,8 +83,11 @@ TEST(DrawFrame, ShowsALitDiscCentredInTheViewAtTheFrameDepth) {
     EXPECT_NEAR(nearDisc.centreY(), 99.5, 1.0);
     EXPECT_GT(nearDisc.radius(), nearRadius * 0.98);
     EXPECT_LT(nearDisc.radius(), nearRadius + 1.0);
-    // The light sits up and to the left of the eye.
+    // The light sits up and to the left of the eye; the texture colours the lit side.
     EXPECT_GT(Brightness(nearDisc, 0), 1.5 * Brightness(nearDisc, 1));
+    const double* lit = nearDisc.sum[0];
+    const auto range = std::minmax_element(lit, lit + 3);
+    EXPECT_GT((*range.second - *range.first) / nearDisc.count[0], 30.0) << "not grey";
 
     GLfloat modelviewAfter[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelviewAfter);
@@ -98,28 +100,6 @@ TEST(DrawFrame, ShowsALitDiscCentredInTheViewAtTheFrameDepth) {
     EXPECT_NEAR(farDisc.centreX(), 99.5, 1.0);
     EXPECT_GT(farDisc.radius(), farRadius * 0.98);
     EXPECT_LT(farDisc.radius(), farRadius + 1.0);
-}
-
-TEST(DrawFrame, TakesTheTextureColours) {
-    CreateRenderWindow(200);
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(kSphereTextureBitmapId), RT_BITMAP);
-    ASSERT_NE(found, nullptr);
-    const unsigned char* dib = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
-    const DWORD size = SizeofResource(nullptr, found);
-    double mean[3] = {};  // red, green, blue
-    for (DWORD k = 40; k + 2 < size; k += 3) {
-        mean[0] += dib[k + 2];
-        mean[1] += dib[k + 1];
-        mean[2] += dib[k];
-    }
-    const int strongest = static_cast<int>(std::max_element(mean, mean + 3) - mean);
-    std::sort(mean, mean + 3);
-    if (mean[2] < 1.2 * mean[1]) GTEST_SKIP() << "the artwork has no dominant colour";
-
-    DrawFrame();
-    const Disc disc = FindDisc(200);
-    const double* lit = disc.sum[0];
-    EXPECT_EQ(std::max_element(lit, lit + 3) - lit, strongest);
 }
 
 TEST(ResizeView, SetsTheViewportAndA45DegreePerspective) {

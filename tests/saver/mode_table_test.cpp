@@ -50,7 +50,12 @@ TEST(ModeTable, PreviewWithAHandleRunsInsideThatWindow) {
 
 TEST(ModeTable, PreviewWithoutAUsableHandleEndsAtOnceWithNoWindow) {
     PreviewParent parent;  // exists, yet none of these tails names it
-    for (const std::string tail : {"/p:" + parent.Number(), "/preview " + parent.Number(),
+    std::string goneWindow;
+    {
+        PreviewParent gone;
+        goneWindow = gone.Number();
+    }
+    for (const std::string tail : {"/p:" + parent.Number(), "/preview " + parent.Number(), "/p " + goneWindow,
                                    std::string("/p -5"), std::string("/p 0"), std::string("/p"),
                                    std::string("/p 4294967295"), std::string("/p 99999999999")}) {
         SaverProcess saver;

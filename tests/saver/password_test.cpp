@@ -215,7 +215,14 @@ TEST_F(PasswordChange, UsesTheForegroundWindowWhenTheNumberIsNoWindow) {
     SetForegroundWindow(foreground.window());
     PumpFor(100);
     ASSERT_EQ(GetForegroundWindow(), foreground.window());
-    for (const char* tail : {"/a 99", "/abc", "/A"}) {
+    // A number that surely names no window: that of a window already destroyed. (A small
+    // number like 99 is no good: handles whose high word is 0 match a live window's index.)
+    std::string goneWindow;
+    {
+        PreviewParent gone;
+        goneWindow = gone.Number();
+    }
+    for (const std::string tail : {"/a " + goneWindow, std::string("/abc"), std::string("/A")}) {
         const std::vector<std::string> log = RunChange(tail);
         const std::vector<std::string> expected = {
             "attach", "change SCRSAVE " + foreground.Number() + " 0 0", "detach free"};
