@@ -181,7 +181,7 @@ TEST(Preview, SystemCloseIsPassedOnAndEndsThePreview) {
 }
 
 TEST(Preview, EmptyClientAreaStillRunsUntilTheParentGoes) {
-    PreviewParent parent(0, 0);
+    PreviewParent parent(0, 0, ParentFrame::Borderless);
     SaverProcess saver;
     ASSERT_TRUE(saver.Start(SaverExe(), "/p " + parent.Number()));
     HWND child = nullptr;

@@ -20,7 +20,7 @@ TEST(ModeTable, FullScreenLettersRunTheSaverUntilAKey) {
         HWND window = FindSaverWindow(saver);
         ASSERT_NE(window, nullptr) << tail;
         EXPECT_EQ(GetParent(window), nullptr) << tail;
-        EXPECT_NE(FindSquare(window), nullptr) << tail;
+        EXPECT_TRUE(WaitUntil([&] { return FindSquare(window) != nullptr; }, kStartTimeoutMs)) << tail;
         PumpFor(200);
         PressKey(VK_SHIFT);
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u) << tail;

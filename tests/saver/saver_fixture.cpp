@@ -8,15 +8,14 @@ LRESULT CALLBACK PreviewParentProc(HWND window, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-PreviewParent::PreviewParent(int clientWidth, int clientHeight) {
+PreviewParent::PreviewParent(int clientWidth, int clientHeight, ParentFrame frameKind) {
     WNDCLASSA parentClass = {};
     parentClass.lpfnWndProc = PreviewParentProc;
     parentClass.hInstance = GetModuleHandleA(nullptr);
     parentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     parentClass.lpszClassName = "TestPreviewMonitor";
     RegisterClassA(&parentClass);
-    // A captioned window cannot be made smaller than its caption; an empty one is a popup.
-    const DWORD style = (clientWidth > 0 && clientHeight > 0) ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP;
+    const DWORD style = frameKind == ParentFrame::Captioned ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP;
     RECT frame = {0, 0, clientWidth, clientHeight};
     AdjustWindowRect(&frame, style, FALSE);
     window_ = CreateWindowExA(0, "TestPreviewMonitor", "Preview monitor",

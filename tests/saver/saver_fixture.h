@@ -22,10 +22,18 @@ inline HWND FindSquare(HWND saverWindow) {
     return FindWindowExA(saverWindow, nullptr, "NTDEVCLASS", "Child1");
 }
 
-// A window of the test's own standing in for the platform's preview monitor.
+// The saver's window inside a preview parent, or null.
+inline HWND PreviewChildOf(HWND parent) {
+    return FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "SCREENSAVER");
+}
+
+// A window of the test's own standing in for the platform's preview monitor:
+// captioned, or borderless with a client area of exactly the size asked for,
+// down to 0 x 0 (a captioned window cannot be made that small).
+enum class ParentFrame { Captioned, Borderless };
 class PreviewParent {
 public:
-    PreviewParent(int clientWidth = 152, int clientHeight = 112);
+    PreviewParent(int clientWidth = 152, int clientHeight = 112, ParentFrame frame = ParentFrame::Captioned);
     ~PreviewParent();
     PreviewParent(const PreviewParent&) = delete;
     PreviewParent& operator=(const PreviewParent&) = delete;

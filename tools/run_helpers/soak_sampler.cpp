@@ -121,12 +121,21 @@ long Handles(HANDLE process, DWORD) {
     DWORD count = 0;
     return GetProcessHandleCount(process, &count) ? static_cast<long>(count) : -1;
 }
+bool MemoryCounters(HANDLE process, PROCESS_MEMORY_COUNTERS_EX& counters) {
+    counters = {};
+    return GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters)) != 0;
+}
 long PrivateKb(HANDLE process, DWORD) {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters))) {
-        return -1;
-    }
-    return static_cast<long>(counters.PrivateUsage / 1024);
+    PROCESS_MEMORY_COUNTERS_EX counters;
+    return MemoryCounters(process, counters) ? static_cast<long>(counters.PrivateUsage / 1024) : -1;
+}
+long PagefileKb(HANDLE process, DWORD) {
+    PROCESS_MEMORY_COUNTERS_EX counters;
+    return MemoryCounters(process, counters) ? static_cast<long>(counters.PagefileUsage / 1024) : -1;
+}
+long WorkingSetKb(HANDLE process, DWORD) {
+    PROCESS_MEMORY_COUNTERS_EX counters;
+    return MemoryCounters(process, counters) ? static_cast<long>(counters.WorkingSetSize / 1024) : -1;
 }
 
 struct Figure {
@@ -143,6 +152,7 @@ constexpr SIZE_T kCalibrationBytes = 16 * 1024 * 1024;
 
 std::vector<HGDIOBJ> MakeBrushes() {
     std::vector<HGDIOBJ> brushes;
+    brushes.reserve(kCalibrationObjects);
     for (int i = 0; i < kCalibrationObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
     return brushes;
 }
@@ -186,10 +196,11 @@ void Calibrate(Figure& figure, HANDLE self) {
         DestroyWindow(windows[1]);
     } else if (name == "handles") {
         std::vector<HANDLE> events;
+        events.reserve(kCalibrationObjects);
         for (int i = 0; i < kCalibrationObjects; ++i) events.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
         after = figure.sample(self, selfId);
         for (HANDLE event : events) CloseHandle(event);
-    } else if (name == "private_kb") {
+    } else if (name == "private_kb" || name == "pagefile_kb" || name == "workingset_kb") {
         auto* block = static_cast<volatile char*>(VirtualAlloc(nullptr, kCalibrationBytes, MEM_COMMIT, PAGE_READWRITE));
         for (SIZE_T offset = 0; block != nullptr && offset < kCalibrationBytes; offset += 4096) block[offset] = 1;
         after = figure.sample(self, selfId);
@@ -197,7 +208,11 @@ void Calibrate(Figure& figure, HANDLE self) {
         expected = static_cast<long>(kCalibrationBytes / 1024);
     }
     char verdict[200];
-    if (before < 0 || after < 0) {
+    SetLastError(0);
+    const bool notImplemented = figure.sample(self, selfId) == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
+    if (notImplemented) {
+        std::snprintf(verdict, sizeof(verdict), "not implemented: answers 0 with ERROR_CALL_NOT_IMPLEMENTED");
+    } else if (before < 0 || after < 0) {
         std::snprintf(verdict, sizeof(verdict), "cannot be read here");
     } else if (after - before < expected) {
         std::snprintf(verdict, sizeof(verdict), "stub or blind: %ld before and %ld after making %ld", before, after,
@@ -223,6 +238,11 @@ int main(int argc, char** argv) {
         {"windows", "USER windows of the process: top-level, child and message-only", Windows, false, ""},
         {"handles", "kernel object handles (GetProcessHandleCount)", Handles, false, ""},
         {"private_kb", "private memory in KiB (GetProcessMemoryInfo PrivateUsage)", PrivateKb, false, ""},
+        {"pagefile_kb",
+         "private memory in KiB (GetProcessMemoryInfo PagefileUsage; Wine fills it from Linux RssAnon + VmSwap)",
+         PagefileKb, false, ""},
+        {"workingset_kb", "resident memory in KiB (GetProcessMemoryInfo WorkingSetSize; Wine: Linux VmRSS)",
+         WorkingSetKb, false, ""},
     };
     HANDLE self = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId());
     for (Figure& figure : figures) {

@@ -1,0 +1,103 @@
+// Every way the saver process ends runs the static destructors after the GL
+// context is gone (or was never made): the sphere texture's destructor then
+// finds no current context. A crash there would show only at exit, after the
+// saver has done everything a test looks at; the crash guard that runs these
+// tests reads every saver's error output with exceptions traced, and the exit
+// code of a process that crashes in its destructors is not 0.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "tests/faults/fault_support.h"
+
+namespace {
+
+struct Ending {
+    const char* name;
+    std::function<void(HWND window, HWND square)> act;
+};
+
+}  // namespace
+
+TEST(ExitPath, EveryWayOfEndingTheFullScreenSaverExitsCleanly) {
+    const Ending endings[] = {
+        {"key", [](HWND, HWND) { PressKey('E'); }},
+        {"click", [](HWND, HWND) { ClickLeft(); }},
+        {"cursor movement", [](HWND, HWND) { MoveCursorBy(1, 1); }},
+        {"right click over the square", [](HWND, HWND square) { PostMessageA(square, WM_RBUTTONDOWN, MK_RBUTTON, 0); }},
+        {"system key", [](HWND window, HWND) { PostMessageA(window, WM_SYSKEYDOWN, VK_MENU, 1 << 29); }},
+        {"close command", [](HWND window, HWND) { SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE | 1, 0); }},
+        {"cursor moved and activation lost together",
+         [](HWND window, HWND) {
+             SetCursorPos(650, 450);
+             PostMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+         }},
+        {"a second key at once", [](HWND, HWND) { PressKey('A'); PressKey('B'); }},
+    };
+    for (const Ending& ending : endings) {
+        SCOPED_TRACE(ending.name);
+        ParkCursor();
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(SaverExe(), "/s"));
+        const HWND window = FindSaverWindow(saver);
+        ASSERT_NE(window, nullptr);
+        HWND square = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (square = FindSquare(window)) != nullptr; }, kStartTimeoutMs));
+        PumpFor(300);
+        ending.act(window, square);
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    }
+}
+
+// A quit posted to the saver's thread from outside ends the loop with the
+// windows and the GL context still alive: the destructors run with the
+// context current, and the windows go only with the process.
+TEST(ExitPath, QuitPostedFromOutsideEndsWithTheContextStillCurrent) {
+    ParkCursor();
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(SaverExe(), "/s"));
+    const HWND window = FindSaverWindow(saver);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return FindSquare(window) != nullptr; }, kStartTimeoutMs));
+    PumpFor(300);
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    ASSERT_TRUE(PostThreadMessageA(thread, WM_QUIT, 0, 0));
+    EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+}
+
+// The preview, ended by its parent, and the modes that never make a GL
+// context: the texture is then destroyed without ever having been loaded.
+TEST(ExitPath, PreviewAndWindowlessModesExitCleanly) {
+    {
+        SCOPED_TRACE("preview");
+        PreviewParent parent;
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(SaverExe(), "/p " + parent.Number()));
+        ASSERT_TRUE(WaitUntil([&] { return PreviewChildOf(parent.window()) != nullptr; }, kStartTimeoutMs));
+        PumpFor(300);
+        parent.Destroy();
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    }
+    {
+        SCOPED_TRACE("preview of a window that is gone");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(SaverExe(), "/p 12345"));
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    }
+    {
+        SCOPED_TRACE("about box");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(SaverExe(), "/c"));
+        const HWND about = saver.WaitForTopLevel("#32770", nullptr, kStartTimeoutMs);
+        ASSERT_NE(about, nullptr);
+        PumpFor(200);
+        PostMessageA(about, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    }
+    {
+        SCOPED_TRACE("password change without a provider");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(SaverExe(), "/a"));
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+    }
+}

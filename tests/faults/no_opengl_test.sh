@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The saver full screen where no OpenGL context can be made. It must still run,
+# keep the screen black, end on a key with exit code 0, and not crash.
+#   no_opengl_test.sh SAVER.scr gl_probe.exe square_probe.exe
+# Runs inside tools/with-wine (DISPLAY and WINEPREFIX set).
+#
+# The fault: a libGL.so.1 that the dynamic loader finds first and cannot load.
+# Wine then says "Failed to load libGL" and disables OpenGL before any GLX call,
+# as on a machine without the library. Letting libGL load and fail later
+# instead (LIBGL_DRIVERS_PATH=/nonexistent, LIBGL_ALWAYS_INDIRECT=1) is no good:
+# Wine 8 then unloads a libGL that has already hooked the X connection, and the
+# next GDI call of any program crashes, saver or not. The variable has to be
+# set here, on the Unix side: a Windows-side SetEnvironmentVariable does not
+# reach the Unix environment of a child Wine process.
+set -uo pipefail
+saver_exe=$1
+probe_exe=$2
+square_exe=$3
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=crash_markers.sh
+. "$here/crash_markers.sh"
+# shellcheck source=../../tools/lib/capture-show.sh
+. "$here/../../tools/lib/capture-show.sh"
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+    echo "skipped: run inside tools/with-wine"
+    exit 77
+fi
+
+work=$(mktemp -d)
+saver=""
+backdrop=""
+cleanup() {
+    for pid in $saver $backdrop; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passes=0
+failures=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok: $what"
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $what"
+        failures=$((failures + 1))
+    fi
+}
+finish() {
+    echo "$passes passed, $failures failed"
+    [ "$failures" -eq 0 ]
+    exit
+}
+
+mkdir "$work/nogl"
+printf 'not a library\n' >"$work/nogl/libGL.so.1"
+without_gl=(env "LD_LIBRARY_PATH=$work/nogl${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
+
+# The fault is real: the same probe gets a context normally and none with it.
+normal=$(wine "$probe_exe" 2>/dev/null | tr -d '\r')
+check "a context is made normally ($normal)" grep -q 'context made' <<<"$normal"
+injected=$("${without_gl[@]}" wine "$probe_exe" 2>/dev/null | tr -d '\r')
+check "no context without a loadable libGL ($injected)" grep -q 'context none' <<<"$injected"
+
+# White under the saver: a black screen is then something it drew.
+wine "$probe_exe" --backdrop 120 >"$work/backdrop.log" 2>&1 &
+backdrop=$!
+for _ in $(seq 100); do grep -q 'backdrop up' "$work/backdrop.log" 2>/dev/null && break; sleep 0.1; done
+sleep 0.5
+check "the screen is white before the saver starts" test "$(capture_root "$work/before.png" && image_max "$work/before.png")" = 255
+
+# Every call into OpenGL traced, so the saver's own log shows what it got.
+"${without_gl[@]}" WINEDEBUG=-all,+seh,err+wgl,+opengl wine "$saver_exe" /s >"$work/saver.log" 2>&1 &
+saver=$!
+square=""
+for _ in $(seq 50); do
+    square=$(wine "$square_exe" 2>/dev/null | tr -d '\r')
+    [ -n "$square" ] && break
+    sleep 0.2
+done
+check "the square is up ($square)" test -n "$square"
+for n in 1 2 3; do
+    sleep 0.5
+    check "still running, screen black (shot $n)" \
+        test "$(kill -0 "$saver" 2>/dev/null && capture_root "$work/shot$n.png" && image_max "$work/shot$n.png")" = 0
+done
+
+xdotool key space
+for _ in $(seq 100); do kill -0 "$saver" 2>/dev/null || break; sleep 0.1; done
+wait "$saver"
+status=$?
+saver=""
+check "a key ends it with exit code 0 (got $status)" test "$status" -eq 0
+
+check "OpenGL was disabled in the saver's own process" grep -q 'OpenGL support is disabled' "$work/saver.log"
+check "the saver made its context current with none made" \
+    grep -qE 'wglMakeCurrent hDc [0-9a-f]+, newContext 0+$' <(tr -d '\r' <"$work/saver.log")
+check "no context was ever made current" \
+    bash -c '! grep -E "wglMakeCurrent hDc [0-9a-f]+, newContext 0*[1-9a-f]" "$1"' _ "$work/saver.log"
+crashes=$(crash_lines "$work/saver.log")
+check "no crash and no exception in the saver${crashes:+: $crashes}" test -z "$crashes"
+finish

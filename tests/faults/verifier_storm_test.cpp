@@ -1,0 +1,180 @@
+// A password verifier that refuses again and again while input storms the
+// saver during its dialog: only the request that opened the dialog may be
+// verified, and only the verifier's consent may end the saver. The stand-in
+// verifier's dialog does not disable its owner, as a modal one would, so
+// real clicks and keys reach the saver window and the square while it is up.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/faults/fault_support.h"
+
+namespace {
+
+constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kSaverName[] = "vorbixvs.scr";
+constexpr int kRefusals = 10;
+
+int CountPrefixed(const std::vector<std::string>& lines, const std::string& prefix) {
+    int count = 0;
+    for (const std::string& line : lines) count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    return count;
+}
+
+class VerifierStorm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe_ = scratch_.CopyFromBin("vorbix.scr", kSaverName);
+        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
+        log_ = scratch_.path() + "\\verifier.log";
+        ParkCursor();
+    }
+
+    std::vector<std::string> Log() const { return ReadLines(log_); }
+    int Verifications() const { return CountPrefixed(Log(), "verify "); }
+
+    HWND WaitForDialog() const {
+        return saver_.WaitForTopLevel("TestVerifierDialog", nullptr, kStartTimeoutMs);
+    }
+
+    bool WaitForAnswer(int call) const {
+        const std::string line = "answer " + std::to_string(call) + " ";
+        return WaitUntil([&] { return CountPrefixed(Log(), line) == 1; }, kExitTimeoutMs);
+    }
+
+    // Messages that would each start a close request if no verification were
+    // running, to the saver window and to the square.
+    void PostStorm() const {
+        for (HWND target : {window_, square_}) {
+            PostMessageA(target, WM_KEYDOWN, 'Q', 0);
+            PostMessageA(target, WM_SYSKEYDOWN, VK_F10, 0);
+            PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+            PostMessageA(target, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+            PostMessageA(target, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));
+            PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(9, 9));
+            PostMessageA(target, WM_ACTIVATE, WA_INACTIVE, 0);
+            PostMessageA(target, WM_ACTIVATEAPP, FALSE, 0);
+            PostMessageA(target, WM_NCACTIVATE, FALSE, 0);
+            PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE | 1, 0);
+            PostMessageA(target, WM_CLOSE, 0, 0);
+        }
+    }
+
+    // Real keys, clicks and movement over the saver, the square and the dialog.
+    UINT InputStorm(HWND dialog, int round) const {
+        const POINT overSaver = {40 + round * 7, 560 - round * 5};
+        InputBurst burst;
+        burst.Key('K').Key(VK_SPACE).Key(VK_RETURN).Key(VK_ESCAPE)
+            .MoveTo(overSaver).ClickLeft()
+            .Key('L').Key(VK_TAB).KeyDown(VK_SHIFT).Key('M').KeyUp(VK_SHIFT)
+            .KeyDown(VK_MENU).Key('X').KeyUp(VK_MENU)
+            .MoveTo(CentreOf(square_)).ClickRight().ClickLeft()
+            .MoveBy(5, 0).MoveBy(0, -5).MoveBy(-3, 2)
+            .MoveTo(CentreOf(dialog)).ClickLeft().Key('N')
+            .MoveTo(overSaver).ClickMiddle().MoveBy(1, 1).Key(VK_F5);
+        return burst.Send();
+    }
+
+    // Waits until the saver has taken all the input of a storm. Its thread
+    // waits for messages again only once it has taken everything queued for
+    // it. But under Wine a cursor movement that another process makes comes
+    // to the saver a second time, later, through the X server (as the motion
+    // of the X pointer that the mover warped), and sets the cursor back to
+    // where it was then. So the storm is over once the saver is idle and the
+    // cursor has stayed put between two looks at it.
+    static bool Settle(HANDLE process) {
+        constexpr DWORD kQuietMs = 150;
+        POINT before = {-1, -1};
+        for (int look = 0; look < 50; ++look) {
+            if (WaitForInputIdle(process, kExitTimeoutMs) != 0) return false;
+            POINT now;
+            GetCursorPos(&now);
+            if (look > 0 && now.x == before.x && now.y == before.y) return true;
+            before = now;
+            Sleep(kQuietMs);
+        }
+        return false;
+    }
+
+    // A different kind of close request each round.
+    void RequestClose(int round) const {
+        switch (round % 4) {
+            case 0: PressKey(VK_SPACE); break;
+            case 1: MoveCursorBy(2, 1); break;
+            case 2: PostMessageA(square_, WM_LBUTTONDOWN, MK_LBUTTON, 0); break;
+            default: ::ClickLeft(); break;
+        }
+    }
+
+    ScratchDir scratch_;
+    ScopedRegistryValue win98_{HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + kSaverName,
+                               "Version", std::string("win98")};
+    ScopedRegistryValue usePassword_{HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1u};
+    std::string exe_;
+    std::string log_;
+    SaverProcess saver_;
+    HWND window_ = nullptr;
+    HWND square_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(VerifierStorm, TenRefusalsUnderInputNeverVerifyTwiceNorEndTheSaver) {
+    std::string answers;
+    for (int i = 0; i < kRefusals; ++i) answers += "0,";
+    answers += "1";
+    ScopedEnvironment logFile(kVerifierLogVariable, log_);
+    ScopedEnvironment refusals(kVerifierAnswersVariable, answers);
+    ScopedEnvironment wait("VORBIX_TEST_VERIFIER_WAIT", "1");
+
+    ASSERT_TRUE(saver_.Start(exe_, "/s"));
+    window_ = FindSaverWindow(saver_);
+    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return (square_ = FindSquare(window_)) != nullptr; }, kStartTimeoutMs));
+    PumpFor(300);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, saver_.id());
+    ASSERT_NE(process, nullptr);
+    const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closeProcess(process, CloseHandle);
+
+    for (int round = 1; round <= kRefusals; ++round) {
+        SCOPED_TRACE("refusal " + std::to_string(round));
+        RequestClose(round);
+        const HWND dialog = WaitForDialog();
+        ASSERT_NE(dialog, nullptr) << "no verification for the close request";
+        ASSERT_EQ(Verifications(), round);
+
+        PostStorm();
+        EXPECT_GT(InputStorm(dialog, round), 0u);
+        ASSERT_TRUE(Settle(process)) << "the saver does not settle";
+        EXPECT_TRUE(IsWindow(dialog)) << "the storm closed the verifier's dialog";
+        EXPECT_EQ(Verifications(), round) << "a second verification started while the dialog was up";
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitForAnswer(round));
+
+        // The refusal forgot the storm's movement: mouse-move messages with the
+        // cursor where it rests now ask nothing.
+        PostMessageA(window_, WM_MOUSEMOVE, 0, 0);
+        PostMessageA(square_, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(saver_.WaitForExit(kStaysRunningMs), STILL_ACTIVE) << "ended without consent";
+        ASSERT_TRUE(saver_.Running());
+        EXPECT_EQ(Verifications(), round) << "a second verification started";
+        EXPECT_EQ(saver_.WaitForTopLevel("TestVerifierDialog", nullptr, 0), nullptr);
+    }
+
+    const std::vector<std::string> log = Log();
+    EXPECT_EQ(CountPrefixed(log, "verify "), kRefusals);
+    EXPECT_EQ(CountPrefixed(log, "answer "), kRefusals);
+    ASSERT_TRUE(IsWindow(square_));
+    const POINT before = PositionInParent(square_);
+    PumpFor(200);
+    EXPECT_NE(PositionInParent(square_).x, before.x) << "the show must go on after the refusals";
+
+    // Consent ends it.
+    PressKey(VK_SPACE);
+    const HWND dialog = WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
+    EXPECT_EQ(CountPrefixed(Log(), "verify "), kRefusals + 1);
+    EXPECT_EQ(CountPrefixed(Log(), "answer " + std::to_string(kRefusals + 1) + " 1"), 1);
+}
