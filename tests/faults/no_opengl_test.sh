@@ -22,10 +22,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/lib/capture-show.sh
 . "$here/../../tools/lib/capture-show.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-    echo "skipped: run inside tools/with-wine"
-    exit 77
-fi
+# shellcheck source=../support/script_checks.sh
+. "$here/../support/script_checks.sh"
+require_wine_session
 
 work=$(mktemp -d)
 saver=""
@@ -36,22 +35,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passes=0
-failures=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
 finish() {
-    echo "$passes passed, $failures failed"
-    [ "$failures" -eq 0 ]
+    check_summary
     exit
 }
 

@@ -10,10 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/lib/soak.sh
 . "$here/../../tools/lib/soak.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-    echo "skipped: run inside tools/with-wine"
-    exit 77
-fi
+# shellcheck source=../support/script_checks.sh
+. "$here/../support/script_checks.sh"
+require_wine_session
 
 dir=$PWD/short_soak
 rm -rf "$dir"

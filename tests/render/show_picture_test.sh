@@ -11,27 +11,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/lib/capture-show.sh
 . "$here/../../tools/lib/capture-show.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-    echo "skipped: run inside tools/with-wine"
-    exit 77
-fi
+# shellcheck source=../support/script_checks.sh
+. "$here/../support/script_checks.sh"
+require_wine_session
 
 out=$PWD/show_picture
 rm -rf "$out"
 mkdir -p "$out"
-passes=0
-failures=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
 float_between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
 brighter() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
@@ -115,5 +101,4 @@ check "a key ends the saver with exit code 0" test $? -eq 0
 exec {position_in}>&-
 trap - EXIT
 wait
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+check_summary
