@@ -8,34 +8,17 @@
 #include <memory>
 
 #include "tests/faults/fault_support.h"
+#include "tests/saver/win98_saver.h"
 
 namespace {
 
-constexpr char kDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kSaverName[] = "vorbixvs.scr";
 constexpr int kRefusals = 10;
 
-int CountPrefixed(const std::vector<std::string>& lines, const std::string& prefix) {
-    int count = 0;
-    for (const std::string& line : lines) count += line.rfind(prefix, 0) == 0 ? 1 : 0;
-    return count;
-}
-
-class VerifierStorm : public ::testing::Test {
+class VerifierStorm : public Win98SaverTest {
 protected:
-    void SetUp() override {
-        exe_ = scratch_.CopyFromBin("vorbix.scr", kSaverName);
-        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
-        log_ = scratch_.path() + "\\verifier.log";
-        ParkCursor();
-    }
+    VerifierStorm() : Win98SaverTest("vorbixvs.scr") {}
 
-    std::vector<std::string> Log() const { return ReadLines(log_); }
     int Verifications() const { return CountPrefixed(Log(), "verify "); }
-
-    HWND WaitForDialog() const {
-        return saver_.WaitForTopLevel("TestVerifierDialog", nullptr, kStartTimeoutMs);
-    }
 
     bool WaitForAnswer(int call) const {
         const std::string line = "answer " + std::to_string(call) + " ";
@@ -106,15 +89,7 @@ protected:
         }
     }
 
-    ScratchDir scratch_;
-    ScopedRegistryValue win98_{HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + kSaverName,
-                               "Version", std::string("win98")};
     ScopedRegistryValue usePassword_{HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1u};
-    std::string exe_;
-    std::string log_;
-    SaverProcess saver_;
-    HWND window_ = nullptr;
-    HWND square_ = nullptr;
 };
 
 }  // namespace
@@ -127,11 +102,7 @@ TEST_F(VerifierStorm, TenRefusalsUnderInputNeverVerifyTwiceNorEndTheSaver) {
     ScopedEnvironment refusals(kVerifierAnswersVariable, answers);
     ScopedEnvironment wait("VORBIX_TEST_VERIFIER_WAIT", "1");
 
-    ASSERT_TRUE(saver_.Start(exe_, "/s"));
-    window_ = FindSaverWindow(saver_);
-    ASSERT_NE(window_, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return (square_ = FindSquare(window_)) != nullptr; }, kStartTimeoutMs));
-    PumpFor(300);
+    ASSERT_NO_FATAL_FAILURE(StartSaver());
     const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, saver_.id());
     ASSERT_NE(process, nullptr);
     const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closeProcess(process, CloseHandle);
@@ -139,7 +110,7 @@ TEST_F(VerifierStorm, TenRefusalsUnderInputNeverVerifyTwiceNorEndTheSaver) {
     for (int round = 1; round <= kRefusals; ++round) {
         SCOPED_TRACE("refusal " + std::to_string(round));
         RequestClose(round);
-        const HWND dialog = WaitForDialog();
+        const HWND dialog = WaitForVerifierDialog();
         ASSERT_NE(dialog, nullptr) << "no verification for the close request";
         ASSERT_EQ(Verifications(), round);
 
@@ -171,7 +142,7 @@ TEST_F(VerifierStorm, TenRefusalsUnderInputNeverVerifyTwiceNorEndTheSaver) {
 
     // Consent ends it.
     PressKey(VK_SPACE);
-    const HWND dialog = WaitForDialog();
+    const HWND dialog = WaitForVerifierDialog();
     ASSERT_NE(dialog, nullptr);
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);

@@ -5,50 +5,15 @@
 
 #include <cstdio>
 
-#include "tests/saver/saver_fixture.h"
+#include "tests/saver/win98_saver.h"
 
 namespace {
 
-constexpr char kDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kWin98SaverName[] = "vorbix98.scr";
 constexpr char kPasswordChangeSaverName[] = "vorbixpw.scr";
 
-std::string CountLines(const std::vector<std::string>& lines, const std::string& prefix) {
-    int count = 0;
-    for (const std::string& line : lines) count += line.rfind(prefix, 0) == 0 ? 1 : 0;
-    return std::to_string(count);
-}
-
-// A copy of the saver that Wine runs as Windows 98, with the test verifier beside it.
-class Win98Saver : public ::testing::Test {
+class Win98Saver : public Win98SaverTest {
 protected:
-    void SetUp() override {
-        exe_ = scratch_.CopyFromBin("vorbix.scr", kWin98SaverName);
-        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
-        log_ = scratch_.path() + "\\verifier.log";
-        ParkCursor();
-    }
-
-    // Starts full screen and waits until the square is up and start-up has settled.
-    void StartSaver() {
-        ASSERT_TRUE(saver_.Start(exe_, "/s"));
-        window_ = FindSaverWindow(saver_);
-        ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return (square_ = FindSquare(window_)) != nullptr; }, kStartTimeoutMs));
-        PumpFor(300);
-    }
-
-    HWND WaitForVerifierDialog() const { return saver_.WaitForTopLevel("TestVerifierDialog", nullptr, kStartTimeoutMs); }
-    std::vector<std::string> Log() const { return ReadLines(log_); }
-
-    ScratchDir scratch_;
-    ScopedRegistryValue win98_{HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + kWin98SaverName,
-                               "Version", std::string("win98")};
-    std::string exe_;
-    std::string log_;
-    SaverProcess saver_;
-    HWND window_ = nullptr;
-    HWND square_ = nullptr;
+    Win98Saver() : Win98SaverTest("vorbix98.scr") {}
 };
 
 }  // namespace
@@ -69,10 +34,10 @@ TEST_F(Win98Saver, RefusalKeepsTheShowRunningAndAcceptanceEndsIt) {
     PostMessageA(window_, WM_CLOSE, 0, 0);
     PostMessageA(square_, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     PumpFor(300);
-    EXPECT_EQ(CountLines(Log(), "verify"), "1");
+    EXPECT_EQ(CountPrefixed(Log(), "verify"), 1);
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(saver_.WaitForExit(kStaysRunningMs), STILL_ACTIVE) << "refused, so the saver runs on";
-    EXPECT_EQ(CountLines(Log(), "verify"), "1");
+    EXPECT_EQ(CountPrefixed(Log(), "verify"), 1);
     EXPECT_TRUE(IsWindow(square_));
 
     // Second request: input over the square. Refused again: the square stays and keeps moving.
@@ -85,12 +50,12 @@ TEST_F(Win98Saver, RefusalKeepsTheShowRunningAndAcceptanceEndsIt) {
     const POINT before = PositionInParent(square_);
     PumpFor(200);
     EXPECT_NE(PositionInParent(square_).x, before.x);
-    EXPECT_EQ(CountLines(Log(), "verify"), "2");
+    EXPECT_EQ(CountPrefixed(Log(), "verify"), 2);
 
     // The cursor was re-recorded after the refusal: a still mouse-move asks nothing.
     PostMessageA(window_, WM_MOUSEMOVE, 0, 0);
     PumpFor(200);
-    EXPECT_EQ(CountLines(Log(), "verify"), "2");
+    EXPECT_EQ(CountPrefixed(Log(), "verify"), 2);
 
     // Third request by a one-pixel movement; a result of 2 counts as consent.
     MoveCursorBy(1, 0);
@@ -100,7 +65,7 @@ TEST_F(Win98Saver, RefusalKeepsTheShowRunningAndAcceptanceEndsIt) {
     EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
 
     const std::vector<std::string> log = Log();
-    ASSERT_EQ(CountLines(log, "verify"), "3");
+    ASSERT_EQ(CountPrefixed(log, "verify"), 3);
     // The verifier is always asked about the saver window, never the square.
     for (const std::string& line : log) {
         if (line.rfind("verify", 0) == 0) EXPECT_NE(line.find("WindowsScreenSaverClass"), std::string::npos) << line;
@@ -114,11 +79,11 @@ TEST_F(Win98Saver, InputOverTheSquareEndsOnlyWhenTheVerifierAgrees) {
     StartSaver();
     PostMessageA(square_, WM_RBUTTONDOWN, MK_RBUTTON, 0);
     EXPECT_EQ(saver_.WaitForExit(kStaysRunningMs * 2), STILL_ACTIVE);
-    EXPECT_EQ(CountLines(Log(), "answer 1 0"), "1");
+    EXPECT_EQ(CountPrefixed(Log(), "answer 1 0"), 1);
     EXPECT_TRUE(IsWindow(square_));
     PostMessageA(square_, WM_KEYDOWN, 'Z', 0);
     EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
-    EXPECT_EQ(CountLines(Log(), "verify"), "2");
+    EXPECT_EQ(CountPrefixed(Log(), "verify"), 2);
 }
 
 TEST_F(Win98Saver, NoPasswordInUseMeansNoVerifier) {
