@@ -132,6 +132,11 @@ DibLayout CheckPackedDib(const unsigned char* dib, std::uint32_t size) {
     return layout;
 }
 
+std::uint64_t FileSizeFromWords(std::uint32_t low, std::uint32_t high, std::uint32_t lastError) {
+    if (low == 0xFFFFFFFFu && lastError != 0) return kUnknownFileSize;
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
 LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSize) {
     LoadedBitmap result = {};
 

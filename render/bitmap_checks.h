@@ -81,6 +81,11 @@ struct LoadedBitmap {
 // it, so a few bytes cannot make the loader reserve a gigabyte; fileSize is
 // the source's length in bytes (kUnknownFileSize when it cannot be told).
 constexpr std::uint64_t kUnknownFileSize = UINT64_MAX;
+
+// The length GetFileSize reports in two words. A low word of 0xFFFFFFFF
+// (INVALID_FILE_SIZE) is a real length unless the call left an error code;
+// with one, the length is kUnknownFileSize.
+std::uint64_t FileSizeFromWords(std::uint32_t low, std::uint32_t high, std::uint32_t lastError);
 LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSize);
 
 // ReadBitmapFile over a whole file image.

@@ -46,9 +46,12 @@ int Texture::LoadFromFile(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
-    LARGE_INTEGER fileSize;
-    const std::uint64_t knownSize =
-        GetFileSizeEx(file, &fileSize) ? static_cast<std::uint64_t>(fileSize.QuadPart) : kUnknownFileSize;
+    // GetFileSize rather than GetFileSizeEx: the latter is missing before
+    // Windows 2000, and its import alone would keep the saver from loading on 9x.
+    DWORD sizeHigh = 0;
+    SetLastError(NO_ERROR);
+    const DWORD sizeLow = GetFileSize(file, &sizeHigh);
+    const std::uint64_t knownSize = FileSizeFromWords(sizeLow, sizeHigh, GetLastError());
     const LoadedBitmap bitmap = ReadBitmapFile(ReadFromFile, file, knownSize);
     CloseHandle(file);
 

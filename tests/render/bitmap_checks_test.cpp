@@ -147,3 +147,14 @@ TEST(CheckPackedDib, PixelsMustLieInsideTheResourceBottomUp) {
               BitmapVerdict::TopDownResource);
     EXPECT_EQ(CheckPackedDib(dib.data(), 39).verdict, BitmapVerdict::HeaderBlockTooSmall);
 }
+
+TEST(FileSizeFromWords, BothWordsCountAndOnlyAnErrorMakesTheSizeUnknown) {
+    EXPECT_EQ(FileSizeFromWords(54, 0, 0), 54u);
+    EXPECT_EQ(FileSizeFromWords(5, 1, 0), 0x100000005ull) << "the high word is part of the size";
+    // 0xFFFFFFFF in the low word is a real size when no error code came with it.
+    EXPECT_EQ(FileSizeFromWords(0xFFFFFFFFu, 0, 0), 0xFFFFFFFFull);
+    EXPECT_EQ(FileSizeFromWords(0xFFFFFFFFu, 2, 0), 0x2FFFFFFFFull);
+    EXPECT_EQ(FileSizeFromWords(0xFFFFFFFFu, 0, 6), kUnknownFileSize) << "ERROR_INVALID_HANDLE";
+    // A stale error code beside a low word other than 0xFFFFFFFF is no failure.
+    EXPECT_EQ(FileSizeFromWords(100, 0, 87), 100u);
+}
