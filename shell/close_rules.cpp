@@ -8,12 +8,29 @@
 int g_closing;
 int g_inPasswordCheck;
 POINT g_startCursor;
+int g_startCursorKnown;
 
 namespace {
 
+// GetCursorPos fails while another desktop has the input; the point it leaves
+// is then garbage, so only a successful read moves the start point.
+void RecordStartCursor() {
+    POINT now;
+    if (GetCursorPos(&now)) {
+        g_startCursor = now;
+        g_startCursorKnown = 1;
+    }
+}
+
 bool CursorMoved() {
     POINT now;
-    GetCursorPos(&now);
+    if (!GetCursorPos(&now)) return false;  // no reading is no evidence of movement
+    if (g_startCursorKnown == 0) {
+        // Every earlier read failed: the first position seen is where the cursor rests.
+        g_startCursor = now;
+        g_startCursorKnown = 1;
+        return false;
+    }
     return now.x != g_startCursor.x || now.y != g_startCursor.y;
 }
 
@@ -42,7 +59,7 @@ void RequestSaverClose(HWND hwnd) {
         DestroyWindow(hwnd);
     } else {
         // Only movement beyond where the cursor rests now asks again.
-        GetCursorPos(&g_startCursor);
+        RecordStartCursor();
     }
 }
 
@@ -88,7 +105,7 @@ LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
         case WM_CREATE:
             if (g_isPreview == 0) SetCursor(nullptr);
-            GetCursorPos(&g_startCursor);
+            RecordStartCursor();
             break;
         case WM_DESTROY:
             PostQuitMessage(0);

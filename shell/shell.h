@@ -19,6 +19,9 @@ extern HWND g_saverWindow;
 extern int g_closing;
 extern int g_inPasswordCheck;
 extern POINT g_startCursor;
+// 1 once g_startCursor holds a position actually read; until then the first
+// successful read becomes the start point instead of counting as movement.
+extern int g_startCursorKnown;
 
 // Entry and configure mode.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

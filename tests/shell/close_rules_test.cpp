@@ -50,6 +50,7 @@ TEST(DefaultSaverProc, MovementAndDeactivationCountOnlyWhenTheCursorMoved) {
     HWND window = MakePlainWindow();
     SetCursorPos(300, 300);
     GetCursorPos(&g_startCursor);
+    g_startCursorKnown = 1;
     for (UINT message : {WM_MOUSEMOVE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE}) {
         DefaultSaverProc(window, message, 0, 0);
         EXPECT_FALSE(CloseIsQueuedFor(window)) << message;
@@ -142,4 +143,129 @@ TEST(RequestSaverClose, RefusalKeepsTheWindowAndRecordsTheCursorAgain) {
     EXPECT_EQ(g_verifierCalls, 2);
     EXPECT_EQ(g_closing, 2);
     EXPECT_FALSE(IsWindow(window));
+}
+
+namespace {
+
+// Points this executable's import of DLL!function somewhere else; the saver's code
+// is linked into the same executable, so its calls go through the same slot.
+void** FindImportSlot(const char* dll, const char* function) {
+    auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+                return reinterpret_cast<void**>(&slots->u1.Function);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void WriteImportSlot(void** slot, void* value) {
+    DWORD oldProtection = 0;
+    VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &oldProtection);
+    *slot = value;
+    VirtualProtect(slot, sizeof(*slot), oldProtection, &oldProtection);
+}
+
+typedef BOOL(WINAPI* GetCursorPosFn)(LPPOINT);
+GetCursorPosFn g_realGetCursorPos;
+int g_failedCursorReads;
+
+// What GetCursorPos does while another desktop has the input: it fails and
+// leaves the point as it found it.
+BOOL WINAPI FailingGetCursorPos(LPPOINT) {
+    ++g_failedCursorReads;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+void** g_cursorSlot;
+
+// From here on every GetCursorPos call of this process fails.
+bool FailCursorReads() {
+    g_cursorSlot = FindImportSlot("user32.dll", "GetCursorPos");
+    if (g_cursorSlot == nullptr) return false;
+    g_realGetCursorPos = reinterpret_cast<GetCursorPosFn>(*g_cursorSlot);
+    WriteImportSlot(g_cursorSlot, reinterpret_cast<void*>(FailingGetCursorPos));
+    return true;
+}
+
+void RestoreCursorReads() {
+    if (g_cursorSlot != nullptr) WriteImportSlot(g_cursorSlot, reinterpret_cast<void*>(g_realGetCursorPos));
+    g_cursorSlot = nullptr;
+}
+
+POINT g_firstGoodStart;
+
+void CALLBACK MoveWhileAndAfterReadsFail(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    // Created while reads failed: no start point was taken from garbage.
+    EXPECT_EQ(g_startCursor.x, -7);
+    EXPECT_EQ(g_startCursor.y, -7);
+    SendMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+    EXPECT_FALSE(CloseIsQueuedFor(g_saverWindow)) << "a failed read is no movement";
+
+    RestoreCursorReads();
+    SetCursorPos(250, 250);
+    SendMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+    EXPECT_FALSE(CloseIsQueuedFor(g_saverWindow)) << "the first good read is the start, not a movement";
+    g_firstGoodStart = g_startCursor;
+    // From that start a real movement ends the saver.
+    SetCursorPos(251, 250);
+    SendMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+}
+
+}  // namespace
+
+TEST(CloseRules, AFailedCursorReadIsNoMovementAndKeepsTheStartPoint) {
+    HWND window = MakeWindowWithTheCloseRules();
+    SetCursorPos(200, 150);
+    GetCursorPos(&g_startCursor);
+    g_startCursorKnown = 1;
+    const POINT start = g_startCursor;
+    ASSERT_TRUE(FailCursorReads()) << "USER32!GetCursorPos not imported by this executable";
+    for (UINT message : {WM_MOUSEMOVE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_NCACTIVATE}) {
+        DefaultSaverProc(window, message, 0, 0);
+        EXPECT_FALSE(CloseIsQueuedFor(window)) << message;
+    }
+    EXPECT_GE(g_failedCursorReads, 4) << "the close rules did not read the cursor through the import";
+
+    // A refusal records the start point again, but only from a successful read.
+    g_verifyPassword = CountingVerifier;
+    g_verifierAnswer = 0;
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    RestoreCursorReads();
+    EXPECT_EQ(g_verifierCalls, 1);
+    EXPECT_EQ(g_closing, 0);
+    EXPECT_EQ(g_startCursor.x, start.x);
+    EXPECT_EQ(g_startCursor.y, start.y);
+
+    // Reads work again: a real movement from the kept start still counts.
+    g_startCursor.x -= 1;
+    DefaultSaverProc(window, WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(CloseIsQueuedFor(window));
+    DestroyWindow(window);
+}
+
+TEST(CloseRules, ASaverCreatedWhileReadsFailTakesTheFirstGoodReadAsItsStart) {
+    g_hInstance = GetModuleHandleA(nullptr);
+    g_startCursor = {-7, -7};  // nowhere a cursor can be
+    ASSERT_TRUE(FailCursorReads());
+    SetTimer(nullptr, 0, 200, MoveWhileAndAfterReadsFail);
+    EXPECT_EQ(RunSaver(nullptr), 0);
+    RestoreCursorReads();
+    EXPECT_GE(g_failedCursorReads, 2) << "creation and the first move both read the cursor";
+    EXPECT_EQ(g_firstGoodStart.x, 250);
+    EXPECT_EQ(g_firstGoodStart.y, 250);
+    EXPECT_NE(g_closing, 0) << "the movement after the first good read closed the saver";
 }
