@@ -148,6 +148,9 @@ def parse_list(text):
             if floor_9x not in ORDER_9X or floor_nt not in ORDER_NT:
                 problems.append("line %d: unknown floor in %s" % (number, line))
                 continue
+            if is_unicode_entry(dll, name) and "why-unicode" not in extra:
+                problems.append("line %d: %s!%s is a Unicode entry point, a failing stub on Windows 9x; "
+                                "the list admits it only with why-unicode=WHY" % (number, dll, name))
             if (dll, name) in entries:
                 problems.append("line %d: %s!%s listed twice" % (number, dll, name))
             entries[(dll, name)] = {"9x": floor_9x, "nt": floor_nt, "source": source,
