@@ -8,6 +8,7 @@
 #include "render/frame.h"
 #include "render/palette_levels.h"
 #include "render/scene.h"
+#include "render/view.h"
 #include "shell/shell.h"
 
 HDC g_renderDC;
