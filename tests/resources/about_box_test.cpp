@@ -63,7 +63,7 @@ void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
 INT_PTR RunAboutBox(Session& session, HWND owner = nullptr) {
     g_session = &session;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, RunNextStep);
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAboutDialogId),
+    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
                                            owner, AboutDialogProc, 0);
     KillTimer(nullptr, timer);
     g_session = nullptr;

@@ -138,10 +138,10 @@ TEST_F(SaverResources, HoldsExactlyTheEightResourcesInUsEnglish) {
     std::set<Entry> found;
     EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&found));
     const std::set<Entry> expected = {
-        {2, kSphereTextureBitmapId, kUsEnglish}, {2, kBannerBitmapId, kUsEnglish},
-        {3, kSmallIconId, kUsEnglish},           {3, kLargeIconId, kUsEnglish},
-        {5, kAboutDialogId, kUsEnglish},         {6, 1, kUsEnglish},
-        {14, kIconGroupId, kUsEnglish},          {16, 1, kUsEnglish},
+        {2, IDB_SPHERE_TEXTURE, kUsEnglish}, {2, IDB_BANNER, kUsEnglish},
+        {3, IDI_VORBIX_16, kUsEnglish},           {3, IDI_VORBIX_32, kUsEnglish},
+        {5, IDD_ABOUT, kUsEnglish},         {6, 1, kUsEnglish},
+        {14, IDI_VORBIX, kUsEnglish},          {16, 1, kUsEnglish},
     };
     EXPECT_EQ(found, expected);
 
@@ -151,7 +151,7 @@ TEST_F(SaverResources, HoldsExactlyTheEightResourcesInUsEnglish) {
 }
 
 TEST_F(SaverResources, TextureIsAPackedBitmapWithItsPixelsRightAfterTheHeader) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(2), kSphereTextureBitmapId);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_SPHERE_TEXTURE);
     ASSERT_EQ(bytes.size(), 393256u);
     const BITMAPINFOHEADER header = InfoHeader(bytes);
     ExpectInfoHeader(header, 256, 512, 24, 393216);
@@ -161,7 +161,7 @@ TEST_F(SaverResources, TextureIsAPackedBitmapWithItsPixelsRightAfterTheHeader) {
 }
 
 TEST_F(SaverResources, TextureRingFillsTheMiddleHalfOnPlainOrange) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(2), kSphereTextureBitmapId);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_SPHERE_TEXTURE);
     ASSERT_EQ(bytes.size(), 393256u);
     const Rgb orange = PixelAt(bytes, 256, 512, 0, 0);
     EXPECT_TRUE(orange.r > 200 && orange.r > orange.g && orange.g > orange.b);
@@ -187,7 +187,7 @@ TEST_F(SaverResources, TextureRingFillsTheMiddleHalfOnPlainOrange) {
 }
 
 TEST_F(SaverResources, BannerIsAPackedBitmapOfTheMakersName) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(2), kBannerBitmapId);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_BANNER);
     ASSERT_EQ(bytes.size(), 5800u);
     const BITMAPINFOHEADER header = InfoHeader(bytes);
     ExpectInfoHeader(header, 120, 16, 24, 5760);
@@ -227,7 +227,7 @@ TEST_F(SaverResources, IconsAreOpaqueSixteenColourImagesOfTheLogo) {
         size_t total;
         DWORD imageSize;
     };
-    for (const Image image : {Image{kSmallIconId, 16, 296, 192}, Image{kLargeIconId, 32, 744, 640}}) {
+    for (const Image image : {Image{IDI_VORBIX_16, 16, 296, 192}, Image{IDI_VORBIX_32, 32, 744, 640}}) {
         SCOPED_TRACE(image.id);
         const auto bytes = Bytes(MAKEINTRESOURCEA(3), image.id);
         ASSERT_EQ(bytes.size(), image.total);
@@ -270,11 +270,11 @@ TEST_F(SaverResources, IconGroupListsBothImages) {
         16, 16, 16, 0, 1, 0, 4, 0, 0x28, 0x01, 0, 0, 1, 0,       // 16 x 16, 296 bytes, icon 1
         32, 32, 16, 0, 1, 0, 4, 0, 0xE8, 0x02, 0, 0, 2, 0,       // 32 x 32, 744 bytes, icon 2
     };
-    EXPECT_EQ(Bytes(MAKEINTRESOURCEA(14), kIconGroupId), expected);
+    EXPECT_EQ(Bytes(MAKEINTRESOURCEA(14), IDI_VORBIX), expected);
 }
 
 TEST_F(SaverResources, AboutDialogTemplateFieldByField) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(5), kAboutDialogId);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(5), IDD_ABOUT);
     ByteReader reader(bytes);
     EXPECT_EQ(reader.Dword(), 0x90C800C0u);
     EXPECT_EQ(reader.Dword(), 0u);
@@ -327,7 +327,7 @@ TEST_F(SaverResources, StringBlockHoldsOnlyTheDescription) {
     for (int index = 0; index < 16; ++index) {
         std::wstring text;
         for (WORD length = reader.Word(); length > 0; --length) text += static_cast<wchar_t>(reader.Word());
-        EXPECT_EQ(text, index == kDescriptionStringId ? L"Wygaszacz Vorbix3D" : L"") << index;
+        EXPECT_EQ(text, index == IDS_DESCRIPTION ? L"Wygaszacz Vorbix3D" : L"") << index;
     }
     EXPECT_FALSE(reader.overrun());
     EXPECT_EQ(reader.offset(), bytes.size());
