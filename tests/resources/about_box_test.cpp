@@ -13,6 +13,7 @@
 
 #include "resources/about_dialog.h"
 #include "resources/resource_ids.h"
+#include "tests/resources/about_box_template.h"
 
 namespace {
 
@@ -207,25 +208,11 @@ TEST(AboutBoxClosing, CaptionCloseButtonLeavesItOpen) {
 }
 
 TEST(AboutBoxLayout, ControlsInTemplateOrder) {
-    struct Expected {
-        const char* className;
-        int id;
-        const char* text;
-        DWORD style;
-        int x, y, cx, cy;
-    };
-    const Expected expected[] = {
-        {"Button", IDOK, "OK", 0x50030001, 125, 50, 50, 14},
-        {"Static", 0xFFFF, "Vorbix3D wer. 0.01", 0x50020001, 13, 9, 150, 8},
-        {"Static", 0xFFFF, "vorbix@example.net", 0x50020001, 49, 22, 70, 9},
-        {"Static", 0xFFFF, "example.net/vorbix", 0x50020001, 45, 34, 78, 8},
-        {"Static", 0xFFFF, nullptr, 0x5000100E, 15, 52, 81, 11},  // the banner: own size
-    };
     Session session;
     session.steps = {[&](HWND dialog) {
-        EXPECT_EQ(TextOf(dialog), "Wygaszacz Ekranu 3D");
+        EXPECT_EQ(TextOf(dialog), kAboutBoxCaption);
         HWND control = GetWindow(dialog, GW_CHILD);
-        for (const Expected& e : expected) {
+        for (const AboutBoxControl& e : kAboutBoxControls) {
             SCOPED_TRACE(e.text != nullptr ? e.text : "banner");
             ASSERT_NE(control, nullptr);
             EXPECT_EQ(ClassOf(control), e.className);
@@ -235,6 +222,7 @@ TEST(AboutBoxLayout, ControlsInTemplateOrder) {
             const POINT position = DialogUnits(dialog, e.x, e.y);
             EXPECT_EQ(placed.left, position.x);
             EXPECT_EQ(placed.top, position.y);
+            // The banner takes its bitmap's size instead (the next test).
             if (e.text != nullptr) {
                 const POINT size = DialogUnits(dialog, e.cx, e.cy);
                 EXPECT_EQ(TextOf(control), e.text);
@@ -243,7 +231,7 @@ TEST(AboutBoxLayout, ControlsInTemplateOrder) {
             }
             control = GetWindow(control, GW_HWNDNEXT);
         }
-        EXPECT_EQ(control, nullptr) << "more than five controls";
+        EXPECT_EQ(control, nullptr) << "more controls than the template's";
     }};
     EXPECT_EQ(RunAboutBox(session), kStillOpen);
     EXPECT_EQ(session.next, 1u);
@@ -317,7 +305,7 @@ TEST(AboutBoxPlacement, WithoutOwnerAtItsOffsetFromTheScreenCorner) {
     Session session;
     session.steps = {[](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
-        const POINT offset = DialogUnits(dialog, 28, 25);
+        const POINT offset = DialogUnits(dialog, kAboutBoxX, kAboutBoxY);
         const POINT origin = ClientOriginOnScreen(dialog);
         EXPECT_EQ(origin.x, offset.x);
         EXPECT_EQ(origin.y, offset.y);
@@ -333,7 +321,7 @@ TEST(AboutBoxPlacement, WithOwnerAtItsOffsetFromTheOwnersClientArea) {
     Session session;
     session.steps = {[owner](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
-        const POINT offset = DialogUnits(dialog, 28, 25);
+        const POINT offset = DialogUnits(dialog, kAboutBoxX, kAboutBoxY);
         const POINT ownerOrigin = ClientOriginOnScreen(owner);
         const POINT origin = ClientOriginOnScreen(dialog);
         EXPECT_EQ(origin.x, ownerOrigin.x + offset.x);

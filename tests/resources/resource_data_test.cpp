@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "tests/resources/about_box_template.h"
 #include "tests/resources/byte_reader.h"
 
 namespace {
@@ -53,6 +55,11 @@ Rgb PixelAt(const std::vector<unsigned char>& dib, int width, int height, int x,
     const size_t at = 40 + static_cast<size_t>(height - 1 - y) * stride + static_cast<size_t>(x) * 3;
     return {dib[at + 2], dib[at + 1], dib[at]};
 }
+
+// The table's ASCII texts as the template stores them.
+std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
+// A name-or-ordinal field holding an ordinal, as ByteReader::NameOrOrdinal gives it.
+std::wstring Ordinal(WORD number) { return L"#" + std::to_wstring(number); }
 
 bool IsDarkBlue(const Rgb& c) { return c.b > c.r && c.b > c.g && c.r + c.g + c.b < 360; }
 bool IsLight(const Rgb& c) { return c.r >= 200 && c.g >= 200 && c.b >= 200; }
@@ -276,35 +283,21 @@ TEST_F(SaverResources, IconGroupListsBothImages) {
 TEST_F(SaverResources, AboutDialogTemplateFieldByField) {
     const auto bytes = Bytes(MAKEINTRESOURCEA(5), IDD_ABOUT);
     ByteReader reader(bytes);
-    EXPECT_EQ(reader.Dword(), 0x90C800C0u);
+    EXPECT_EQ(reader.Dword(), kAboutBoxStyle);
     EXPECT_EQ(reader.Dword(), 0u);
-    EXPECT_EQ(reader.Word(), 5);
-    EXPECT_EQ(reader.Short(), 28);
-    EXPECT_EQ(reader.Short(), 25);
-    EXPECT_EQ(reader.Short(), 181);
-    EXPECT_EQ(reader.Short(), 70);
+    EXPECT_EQ(reader.Word(), std::size(kAboutBoxControls));
+    EXPECT_EQ(reader.Short(), kAboutBoxX);
+    EXPECT_EQ(reader.Short(), kAboutBoxY);
+    EXPECT_EQ(reader.Short(), kAboutBoxWidth);
+    EXPECT_EQ(reader.Short(), kAboutBoxHeight);
     EXPECT_EQ(reader.NameOrOrdinal(), L"") << "menu";
     EXPECT_EQ(reader.NameOrOrdinal(), L"") << "window class";
-    EXPECT_EQ(reader.WideString(), L"Wygaszacz Ekranu 3D");
-    EXPECT_EQ(reader.Word(), 8);
-    EXPECT_EQ(reader.WideString(), L"MS Sans Serif");
+    EXPECT_EQ(reader.WideString(), Wide(kAboutBoxCaption));
+    EXPECT_EQ(reader.Word(), kAboutBoxFontPoints);
+    EXPECT_EQ(reader.WideString(), Wide(kAboutBoxFont));
 
-    struct Control {
-        DWORD style;
-        short x, y, cx, cy;
-        WORD id;
-        const wchar_t* className;
-        const wchar_t* text;
-    };
-    const Control controls[] = {
-        {0x50030001, 125, 50, 50, 14, 1, L"#128", L"OK"},
-        {0x50020001, 13, 9, 150, 8, 0xFFFF, L"#130", L"Vorbix3D wer. 0.01"},
-        {0x50020001, 49, 22, 70, 9, 0xFFFF, L"#130", L"vorbix@example.net"},
-        {0x50020001, 45, 34, 78, 8, 0xFFFF, L"#130", L"example.net/vorbix"},
-        {0x5000100E, 15, 52, 81, 11, 0xFFFF, L"Static", L"#108"},
-    };
-    for (const Control& c : controls) {
-        SCOPED_TRACE(c.text);
+    for (const AboutBoxControl& c : kAboutBoxControls) {
+        SCOPED_TRACE(c.text != nullptr ? c.text : "banner");
         reader.AlignDword();
         EXPECT_EQ(reader.Dword(), c.style);
         EXPECT_EQ(reader.Dword(), 0u) << "extended style";
@@ -313,8 +306,8 @@ TEST_F(SaverResources, AboutDialogTemplateFieldByField) {
         EXPECT_EQ(reader.Short(), c.cx);
         EXPECT_EQ(reader.Short(), c.cy);
         EXPECT_EQ(reader.Word(), c.id);
-        EXPECT_EQ(reader.NameOrOrdinal(), c.className);
-        EXPECT_EQ(reader.NameOrOrdinal(), c.text);
+        EXPECT_EQ(reader.NameOrOrdinal(), c.predefinedClass != 0 ? Ordinal(c.predefinedClass) : Wide(c.className));
+        EXPECT_EQ(reader.NameOrOrdinal(), c.text != nullptr ? Wide(c.text) : Ordinal(IDB_BANNER));
         EXPECT_EQ(reader.Word(), 0) << "creation data";
     }
     EXPECT_FALSE(reader.overrun());
