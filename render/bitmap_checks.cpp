@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -147,18 +147,17 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSi
         result.verdict = BitmapVerdict::ShortHeaderBlock;
         return result;
     }
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(file.headerBlockBytes));
+    HeapBlock<unsigned char[]> block = AllocateBlock<unsigned char[]>(file.headerBlockBytes);
     if (block == nullptr) {
         result.verdict = BitmapVerdict::OutOfMemory;
         return result;
     }
-    if (read(source, block, file.headerBlockBytes) != file.headerBlockBytes) {
-        std::free(block);
+    if (read(source, block.get(), file.headerBlockBytes) != file.headerBlockBytes) {
         result.verdict = BitmapVerdict::ShortHeaderBlock;
         return result;
     }
-    const DibLayout layout = CheckInfoHeader(block, file.headerBlockBytes);
-    std::free(block);
+    const DibLayout layout = CheckInfoHeader(block.get(), file.headerBlockBytes);
+    block.reset();  // before the pixels are allocated: never both at once
 
     result.verdict = layout.verdict;
     result.sizeKnown = layout.sizeKnown;
@@ -170,19 +169,18 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSi
         result.verdict = BitmapVerdict::ShortPixelData;
         return result;
     }
-    unsigned char* pixels = static_cast<unsigned char*>(std::malloc(layout.pixelBytes));
+    HeapBlock<unsigned char[]> pixels = AllocateBlock<unsigned char[]>(layout.pixelBytes);
     if (pixels == nullptr) {
         result.verdict = BitmapVerdict::OutOfMemory;
         return result;
     }
-    if (read(source, pixels, layout.pixelBytes) != layout.pixelBytes) {
-        std::free(pixels);
+    if (read(source, pixels.get(), layout.pixelBytes) != layout.pixelBytes) {
         result.verdict = BitmapVerdict::ShortPixelData;
         return result;
     }
     // GL takes the first row as the bottom one.
-    if (layout.topDown) TurnUpright(pixels, layout.rowBytes, layout.height);
-    result.pixels = pixels;
+    if (layout.topDown) TurnUpright(pixels.get(), layout.rowBytes, layout.height);
+    result.pixels = std::move(pixels);
     result.pixelBytes = layout.pixelBytes;
     return result;
 }

@@ -154,7 +154,7 @@ TEST(TextureResource, RefusesBitmapsItCannotUploadInPlace) {
     Texture texture;
     ASSERT_EQ(texture.LoadFromResource(IDB_SPHERE_TEXTURE), 1);
     const GLuint name = texture.textureName;
-    unsigned char* const pixels = texture.pixels;
+    const unsigned char* const pixels = texture.pixels;
     for (int id : {IDB_TEST_EIGHT_BIT, IDB_TEST_TOP_DOWN, IDB_TEST_MISSING}) {
         EXPECT_EQ(texture.LoadFromResource(id), 0) << id;
         EXPECT_EQ(texture.loaded, 0) << id;
