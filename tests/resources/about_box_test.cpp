@@ -142,6 +142,15 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+// Runs `look` once on the open box, which stays open: `look` must neither
+// close it nor stop the modal loop.
+void InspectOpenBox(const Step& look, HWND owner = nullptr) {
+    Session session;
+    session.steps = {look};
+    EXPECT_EQ(RunAboutBox(session, owner), kStillOpen);
+    EXPECT_EQ(session.next, 1u);
+}
+
 // The action has to reach the box as IDCANCEL and leave it open: the next
 // step only runs while the modal loop still does, and Enter then ends it.
 void ExpectLeftOpenBy(const Step& action) {
@@ -208,8 +217,7 @@ TEST(AboutBoxClosing, CaptionCloseButtonLeavesItOpen) {
 }
 
 TEST(AboutBoxLayout, ControlsInTemplateOrder) {
-    Session session;
-    session.steps = {[&](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         EXPECT_EQ(TextOf(dialog), kAboutBoxCaption);
         HWND control = GetWindow(dialog, GW_CHILD);
         for (const AboutBoxControl& e : kAboutBoxControls) {
@@ -232,14 +240,11 @@ TEST(AboutBoxLayout, ControlsInTemplateOrder) {
             control = GetWindow(control, GW_HWNDNEXT);
         }
         EXPECT_EQ(control, nullptr) << "more controls than the template's";
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxLayout, BannerTakesTheBitmapsSizeWithASunkenEdge) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         HWND banner = GetWindow(GetDlgItem(dialog, IDOK), GW_HWNDLAST);
         RECT client, frame;
         GetClientRect(banner, &client);
@@ -261,14 +266,11 @@ TEST(AboutBoxLayout, BannerTakesTheBitmapsSizeWithASunkenEdge) {
         ASSERT_NE(GetObjectA(image, sizeof(bitmap), &bitmap), 0);
         EXPECT_EQ(bitmap.bmWidth, 120);
         EXPECT_EQ(bitmap.bmHeight, 16);
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxLayout, TextLinesFitTheirControls) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         HWND line = GetWindow(GetDlgItem(dialog, IDOK), GW_HWNDNEXT);
         for (int i = 0; i < 3; ++i, line = GetWindow(line, GW_HWNDNEXT)) {
             const std::string text = TextOf(line);
@@ -283,52 +285,41 @@ TEST(AboutBoxLayout, TextLinesFitTheirControls) {
             GetClientRect(line, &client);
             EXPECT_LE(extent.cx, client.right) << text;
         }
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxFocus, OkHasTheFocusAndIsTheDefaultButton) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         HWND ok = GetDlgItem(dialog, IDOK);
         EXPECT_EQ(GetFocus(), ok);
         EXPECT_EQ(GetForegroundWindow(), dialog);
         EXPECT_EQ(SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
         EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxPlacement, WithoutOwnerAtItsOffsetFromTheScreenCorner) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
         const POINT offset = DialogUnits(dialog, kAboutBoxX, kAboutBoxY);
         const POINT origin = ClientOriginOnScreen(dialog);
         EXPECT_EQ(origin.x, offset.x);
         EXPECT_EQ(origin.y, offset.y);
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxPlacement, WithOwnerAtItsOffsetFromTheOwnersClientArea) {
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 90, 400,
                                  300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
-    Session session;
-    session.steps = {[owner](HWND dialog) {
+    InspectOpenBox([owner](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
         const POINT offset = DialogUnits(dialog, kAboutBoxX, kAboutBoxY);
         const POINT ownerOrigin = ClientOriginOnScreen(owner);
         const POINT origin = ClientOriginOnScreen(dialog);
         EXPECT_EQ(origin.x, ownerOrigin.x + offset.x);
         EXPECT_EQ(origin.y, ownerOrigin.y + offset.y);
-    }};
-    EXPECT_EQ(RunAboutBox(session, owner), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    }, owner);
     DestroyWindow(owner);
 }
 

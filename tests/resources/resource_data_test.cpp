@@ -83,6 +83,17 @@ void ExpectInfoHeader(const BITMAPINFOHEADER& h, LONG width, LONG height, WORD b
     EXPECT_EQ(h.biClrImportant, 0u);
 }
 
+// A 24-bit bitmap resource as windres packs it: the info header, then exactly
+// imageSize bytes of pixels, with no colour table between.
+void ExpectPackedBitmap(const std::vector<unsigned char>& bytes, LONG width, LONG height, DWORD imageSize,
+                        LONG pelsPerMeter) {
+    ASSERT_EQ(bytes.size(), 40u + imageSize);
+    const BITMAPINFOHEADER header = InfoHeader(bytes);
+    ExpectInfoHeader(header, width, height, 24, imageSize);
+    EXPECT_EQ(header.biXPelsPerMeter, pelsPerMeter);
+    EXPECT_EQ(header.biYPelsPerMeter, pelsPerMeter);
+}
+
 // One node of a version resource: key, value and children.
 struct VersionNode {
     std::wstring key;
@@ -146,9 +157,9 @@ TEST_F(SaverResources, HoldsExactlyTheEightResourcesInUsEnglish) {
     EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&found));
     const std::set<Entry> expected = {
         {2, IDB_SPHERE_TEXTURE, kUsEnglish}, {2, IDB_BANNER, kUsEnglish},
-        {3, IDI_VORBIX_16, kUsEnglish},           {3, IDI_VORBIX_32, kUsEnglish},
-        {5, IDD_ABOUT, kUsEnglish},         {6, 1, kUsEnglish},
-        {14, IDI_VORBIX, kUsEnglish},          {16, 1, kUsEnglish},
+        {3, IDI_VORBIX_16, kUsEnglish},      {3, IDI_VORBIX_32, kUsEnglish},
+        {5, IDD_ABOUT, kUsEnglish},          {6, IDS_DESCRIPTION / 16 + 1, kUsEnglish},  // its block
+        {14, IDI_VORBIX, kUsEnglish},        {16, VS_VERSION_INFO, kUsEnglish},
     };
     EXPECT_EQ(found, expected);
 
@@ -159,12 +170,8 @@ TEST_F(SaverResources, HoldsExactlyTheEightResourcesInUsEnglish) {
 
 TEST_F(SaverResources, TextureIsAPackedBitmapWithItsPixelsRightAfterTheHeader) {
     const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_SPHERE_TEXTURE);
-    ASSERT_EQ(bytes.size(), 393256u);
-    const BITMAPINFOHEADER header = InfoHeader(bytes);
-    ExpectInfoHeader(header, 256, 512, 24, 393216);
-    EXPECT_EQ(header.biXPelsPerMeter, 2795);
-    EXPECT_EQ(header.biYPelsPerMeter, 2795);
-    EXPECT_EQ(bytes.size() - 40, size_t{768} * 512);
+    EXPECT_EQ(bytes.size(), 393256u);
+    ExpectPackedBitmap(bytes, 256, 512, 768 * 512, 2795);
 }
 
 TEST_F(SaverResources, TextureRingFillsTheMiddleHalfOnPlainOrange) {
@@ -195,11 +202,8 @@ TEST_F(SaverResources, TextureRingFillsTheMiddleHalfOnPlainOrange) {
 
 TEST_F(SaverResources, BannerIsAPackedBitmapOfTheMakersName) {
     const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_BANNER);
-    ASSERT_EQ(bytes.size(), 5800u);
-    const BITMAPINFOHEADER header = InfoHeader(bytes);
-    ExpectInfoHeader(header, 120, 16, 24, 5760);
-    EXPECT_EQ(header.biXPelsPerMeter, 2834);
-    EXPECT_EQ(header.biYPelsPerMeter, 2834);
+    EXPECT_EQ(bytes.size(), 5800u);
+    ASSERT_NO_FATAL_FAILURE(ExpectPackedBitmap(bytes, 120, 16, 5760, 2834));
 
     // Light lettering on dark blue at the left, dark blue lettering on white at the right.
     int leftDark = 0, leftLight = 0, rightWhite = 0, rightDark = 0;
@@ -327,7 +331,7 @@ TEST_F(SaverResources, StringBlockHoldsOnlyTheDescription) {
 }
 
 TEST_F(SaverResources, VersionBlockFixedPart) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(16), 1);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(16), VS_VERSION_INFO);
     ByteReader reader(bytes);
     const VersionNode root = ReadVersionNode(reader);
     EXPECT_EQ(root.key, L"VS_VERSION_INFO");
@@ -350,7 +354,7 @@ TEST_F(SaverResources, VersionBlockFixedPart) {
 }
 
 TEST_F(SaverResources, VersionBlockStringsInOrderAndTranslation) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(16), 1);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(16), VS_VERSION_INFO);
     ByteReader reader(bytes);
     const VersionNode root = ReadVersionNode(reader);
     ASSERT_EQ(root.children.size(), 2u);
