@@ -42,6 +42,23 @@ void TurnUpright(unsigned char* rows, std::uint32_t rowBytes, std::int32_t heigh
     }
 }
 
+struct BlockRead {
+    BitmapVerdict verdict;
+    HeapBlock<unsigned char[]> bytes;  // Accepted only
+};
+
+// The next `count` bytes of the source in a block of their own. Refused as
+// `shortVerdict` before anything is allocated when the source has fewer than
+// that `left`, and after the read when it gave fewer.
+BlockRead ReadBlock(ReadBytesFn read, void* source, std::uint64_t left, std::uint32_t count,
+                    BitmapVerdict shortVerdict) {
+    if (left < count) return {shortVerdict, nullptr};
+    HeapBlock<unsigned char[]> bytes = AllocateBlock<unsigned char[]>(count);
+    if (bytes == nullptr) return {BitmapVerdict::OutOfMemory, nullptr};
+    if (read(source, bytes.get(), count) != count) return {shortVerdict, nullptr};
+    return {BitmapVerdict::Accepted, std::move(bytes)};
+}
+
 struct MemorySource {
     const unsigned char* data;
     std::size_t size;
@@ -143,21 +160,15 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSi
         return result;
     }
 
-    if (fileSize < kFileHeaderBytes + static_cast<std::uint64_t>(file.headerBlockBytes)) {
-        result.verdict = BitmapVerdict::ShortHeaderBlock;
+    std::uint64_t left = fileSize >= kFileHeaderBytes ? fileSize - kFileHeaderBytes : 0;
+    BlockRead header = ReadBlock(read, source, left, file.headerBlockBytes, BitmapVerdict::ShortHeaderBlock);
+    if (header.verdict != BitmapVerdict::Accepted) {
+        result.verdict = header.verdict;
         return result;
     }
-    HeapBlock<unsigned char[]> block = AllocateBlock<unsigned char[]>(file.headerBlockBytes);
-    if (block == nullptr) {
-        result.verdict = BitmapVerdict::OutOfMemory;
-        return result;
-    }
-    if (read(source, block.get(), file.headerBlockBytes) != file.headerBlockBytes) {
-        result.verdict = BitmapVerdict::ShortHeaderBlock;
-        return result;
-    }
-    const DibLayout layout = CheckInfoHeader(block.get(), file.headerBlockBytes);
-    block.reset();  // before the pixels are allocated: never both at once
+    left -= file.headerBlockBytes;
+    const DibLayout layout = CheckInfoHeader(header.bytes.get(), file.headerBlockBytes);
+    header.bytes.reset();  // before the pixels are allocated: never both at once
 
     result.verdict = layout.verdict;
     result.sizeKnown = layout.sizeKnown;
@@ -165,22 +176,14 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSi
     result.height = layout.height;
     if (layout.verdict != BitmapVerdict::Accepted) return result;
 
-    if (fileSize - kFileHeaderBytes - file.headerBlockBytes < layout.pixelBytes) {
-        result.verdict = BitmapVerdict::ShortPixelData;
-        return result;
-    }
-    HeapBlock<unsigned char[]> pixels = AllocateBlock<unsigned char[]>(layout.pixelBytes);
-    if (pixels == nullptr) {
-        result.verdict = BitmapVerdict::OutOfMemory;
-        return result;
-    }
-    if (read(source, pixels.get(), layout.pixelBytes) != layout.pixelBytes) {
-        result.verdict = BitmapVerdict::ShortPixelData;
+    BlockRead pixels = ReadBlock(read, source, left, layout.pixelBytes, BitmapVerdict::ShortPixelData);
+    if (pixels.verdict != BitmapVerdict::Accepted) {
+        result.verdict = pixels.verdict;
         return result;
     }
     // GL takes the first row as the bottom one.
-    if (layout.topDown) TurnUpright(pixels.get(), layout.rowBytes, layout.height);
-    result.pixels = std::move(pixels);
+    if (layout.topDown) TurnUpright(pixels.bytes.get(), layout.rowBytes, layout.height);
+    result.pixels = std::move(pixels.bytes);
     result.pixelBytes = layout.pixelBytes;
     return result;
 }
