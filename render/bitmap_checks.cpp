@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -40,6 +40,23 @@ void TurnUpright(unsigned char* rows, std::uint32_t rowBytes, std::int32_t heigh
     for (; top < bottom; top += rowBytes, bottom -= rowBytes) {
         std::swap_ranges(top, top + rowBytes, bottom);
     }
+}
+
+struct BlockRead {
+    BitmapVerdict verdict;
+    HeapBlock<unsigned char[]> bytes;  // Accepted only
+};
+
+// The next `count` bytes of the source in a block of their own. Refused as
+// `shortVerdict` before anything is allocated when the source has fewer than
+// that `left`, and after the read when it gave fewer.
+BlockRead ReadBlock(ReadBytesFn read, void* source, std::uint64_t left, std::uint32_t count,
+                    BitmapVerdict shortVerdict) {
+    if (left < count) return {shortVerdict, nullptr};
+    HeapBlock<unsigned char[]> bytes = AllocateBlock<unsigned char[]>(count);
+    if (bytes == nullptr) return {BitmapVerdict::OutOfMemory, nullptr};
+    if (read(source, bytes.get(), count) != count) return {shortVerdict, nullptr};
+    return {BitmapVerdict::Accepted, std::move(bytes)};
 }
 
 struct MemorySource {
@@ -148,22 +165,15 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSi
         return result;
     }
 
-    if (fileSize < kFileHeaderBytes + static_cast<std::uint64_t>(file.headerBlockBytes)) {
-        result.verdict = BitmapVerdict::ShortHeaderBlock;
+    std::uint64_t left = fileSize >= kFileHeaderBytes ? fileSize - kFileHeaderBytes : 0;
+    BlockRead header = ReadBlock(read, source, left, file.headerBlockBytes, BitmapVerdict::ShortHeaderBlock);
+    if (header.verdict != BitmapVerdict::Accepted) {
+        result.verdict = header.verdict;
         return result;
     }
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(file.headerBlockBytes));
-    if (block == nullptr) {
-        result.verdict = BitmapVerdict::OutOfMemory;
-        return result;
-    }
-    if (read(source, block, file.headerBlockBytes) != file.headerBlockBytes) {
-        std::free(block);
-        result.verdict = BitmapVerdict::ShortHeaderBlock;
-        return result;
-    }
-    const DibLayout layout = CheckInfoHeader(block, file.headerBlockBytes);
-    std::free(block);
+    left -= file.headerBlockBytes;
+    const DibLayout layout = CheckInfoHeader(header.bytes.get(), file.headerBlockBytes);
+    header.bytes.reset();  // before the pixels are allocated: never both at once
 
     result.verdict = layout.verdict;
     result.sizeKnown = layout.sizeKnown;
@@ -171,23 +181,14 @@ LoadedBitmap ReadBitmapFile(ReadBytesFn read, void* source, std::uint64_t fileSi
     result.height = layout.height;
     if (layout.verdict != BitmapVerdict::Accepted) return result;
 
-    if (fileSize - kFileHeaderBytes - file.headerBlockBytes < layout.pixelBytes) {
-        result.verdict = BitmapVerdict::ShortPixelData;
-        return result;
-    }
-    unsigned char* pixels = static_cast<unsigned char*>(std::malloc(layout.pixelBytes));
-    if (pixels == nullptr) {
-        result.verdict = BitmapVerdict::OutOfMemory;
-        return result;
-    }
-    if (read(source, pixels, layout.pixelBytes) != layout.pixelBytes) {
-        std::free(pixels);
-        result.verdict = BitmapVerdict::ShortPixelData;
+    BlockRead pixels = ReadBlock(read, source, left, layout.pixelBytes, BitmapVerdict::ShortPixelData);
+    if (pixels.verdict != BitmapVerdict::Accepted) {
+        result.verdict = pixels.verdict;
         return result;
     }
     // GL takes the first row as the bottom one.
-    if (layout.topDown) TurnUpright(pixels, layout.rowBytes, layout.height);
-    result.pixels = pixels;
+    if (layout.topDown) TurnUpright(pixels.bytes.get(), layout.rowBytes, layout.height);
+    result.pixels = std::move(pixels.bytes);
     result.pixelBytes = layout.pixelBytes;
     return result;
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/heap_block.h"
+
 constexpr std::uint32_t kFileHeaderBytes = 14;  // BITMAPFILEHEADER
 constexpr std::uint32_t kInfoHeaderBytes = 40;  // BITMAPINFOHEADER
 constexpr std::uint16_t kBitmapFileType = 0x4D42;  // "BM"
@@ -68,9 +70,9 @@ struct LoadedBitmap {
     bool sizeKnown;  // the header block was read and gave valid dimensions
     std::int32_t width;
     std::int32_t height;
-    // Accepted only: the pixel rows bottom-up, uploadBytes of them valid, from
-    // std::malloc; the caller frees them.
-    unsigned char* pixels;
+    // Accepted only: the pixel rows bottom-up, uploadBytes of them valid,
+    // freed with the LoadedBitmap. Null on refusal.
+    HeapBlock<unsigned char[]> pixels;
     std::uint32_t pixelBytes;
 };
 

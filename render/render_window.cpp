@@ -3,11 +3,12 @@
 #include "render/render_window.h"
 
 #include <cstddef>
-#include <cstdlib>
 
 #include "render/frame.h"
+#include "render/heap_block.h"
 #include "render/palette_levels.h"
 #include "render/scene.h"
+#include "render/view.h"
 #include "shell/shell.h"
 
 HDC g_renderDC;
@@ -73,8 +74,8 @@ void SetupPalette() {
     const unsigned count = PaletteEntryCount(format.cColorBits);
     if (count == 0) return;
 
-    LOGPALETTE* block = static_cast<LOGPALETTE*>(
-        std::malloc(offsetof(LOGPALETTE, palPalEntry) + count * sizeof(PALETTEENTRY)));
+    const HeapBlock<LOGPALETTE> block =
+        AllocateBlock<LOGPALETTE>(offsetof(LOGPALETTE, palPalEntry) + count * sizeof(PALETTEENTRY));
     if (block == nullptr) return;
     block->palVersion = 0x300;
     block->palNumEntries = static_cast<WORD>(count);
@@ -85,10 +86,9 @@ void SetupPalette() {
         entry.peBlue = PaletteChannelByte(i, format.cBlueBits, format.cBlueShift);
         entry.peFlags = 0;
     }
-    g_palette = CreatePalette(block);
+    g_palette = CreatePalette(block.get());
     SelectPalette(g_renderDC, g_palette, FALSE);
     RealizePalette(g_renderDC);
-    std::free(block);
 }
 
 LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -76,7 +76,7 @@ void SetupScene() {
     glMaterialfv(GL_FRONT, GL_SPECULAR, kMaterialSpecular);
     glMateriali(GL_FRONT, GL_SHININESS, 128);
 
-    g_sphereTexture.LoadFromResource(kSphereTextureBitmapId);
+    g_sphereTexture.LoadFromResource(IDB_SPHERE_TEXTURE);
     g_sphereTexture.SetParameter(GL_TEXTURE_WRAP_S, GL_REPEAT);
     g_sphereTexture.SetParameter(GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(GL_MODULATE));

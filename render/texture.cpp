@@ -1,7 +1,5 @@
 #include "render/texture.h"
 
-#include <cstdlib>
-
 #include "render/bitmap_checks.h"
 
 namespace {
@@ -55,7 +53,8 @@ int Texture::LoadFromFile(const char* path) {
     const LoadedBitmap bitmap = ReadBitmapFile(ReadFromFile, file, knownSize);
     CloseHandle(file);
 
-    pixels = bitmap.pixels;
+    // The copy goes with `bitmap`; no resource is the source any more.
+    pixels = nullptr;
     if (bitmap.sizeKnown) {
         width = bitmap.width;
         height = bitmap.height;
@@ -63,9 +62,7 @@ int Texture::LoadFromFile(const char* path) {
     if (bitmap.verdict != BitmapVerdict::Accepted) return 0;
 
     loaded = 1;
-    Upload(pixels);
-    std::free(pixels);
-    pixels = nullptr;
+    Upload(bitmap.pixels.get());
     return loaded;
 }
 
@@ -83,7 +80,7 @@ int Texture::LoadFromResource(int resourceId) {
     HRSRC found = FindResourceA(module, name, RT_BITMAP);
     HGLOBAL resource = found != nullptr ? LoadResource(module, found) : nullptr;
     if (resource == nullptr) return 0;
-    unsigned char* dib = static_cast<unsigned char*>(LockResource(resource));
+    const unsigned char* dib = static_cast<const unsigned char*>(LockResource(resource));
     if (dib == nullptr) return 0;
 
     // The upload reads the resource in place: it must hold every row that GL

@@ -21,7 +21,11 @@ public:
     void SetParameter(GLenum pname, GLint value);
     void Bind();
 
-    unsigned char* pixels;
+    // Never owned: the locked bitmap resource of the last resource load (the
+    // executable's image, there for the life of the process), or null. A file
+    // load uploads from a heap copy that it owns and frees itself, and leaves
+    // this null.
+    const unsigned char* pixels;
     int loaded;
     GLuint textureName;
     int width;

@@ -1,8 +1,9 @@
+#include "render/view.h"
+
 #include <windows.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "render/frame.h"
 #include "render/single_precision.h"
 
 void ResizeView(int width, int height) {

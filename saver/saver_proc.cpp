@@ -15,18 +15,19 @@ int g_renderY;
 int g_velocityX = 1;
 int g_velocityY = 1;
 
-namespace {
-
-constexpr char kRenderClassName[] = "NTDEVCLASS";
-constexpr char kRenderTitle[] = "Child1";
-
-void CreateRenderWindow(HWND saverWindow) {
+void RegisterRenderClass() {
     WNDCLASSA renderClass = {};
     renderClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
     renderClass.lpfnWndProc = RenderWindowProc;
     renderClass.hInstance = g_hInstance;
     renderClass.lpszClassName = kRenderClassName;
     RegisterClassA(&renderClass);
+}
+
+namespace {
+
+void CreateRenderWindow(HWND saverWindow) {
+    RegisterRenderClass();
 
     if (g_saverWidth == 0) {
         RECT client;

@@ -15,4 +15,11 @@ extern int g_renderY;
 extern int g_velocityX;
 extern int g_velocityY;
 
+constexpr char kRenderClassName[] = "NTDEVCLASS";
+constexpr char kRenderTitle[] = "Child1";
+
 LRESULT CALLBACK SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The render window's class, with RenderWindowProc; registered again on every
+// creation of the saver window, its result not looked at.
+void RegisterRenderClass();

@@ -44,7 +44,7 @@ HWND WindowFromNumber(std::uint32_t number) {
 
 void ShowConfigureDialog() {
     DialogClassHook(g_hInstance);
-    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(kAboutDialogId), GetForegroundWindow(),
+    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ABOUT), GetForegroundWindow(),
                     AboutDialogProc, 0);
 }
 

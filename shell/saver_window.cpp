@@ -31,6 +31,29 @@ BOOL RegisterClasses() {
     return DialogClassHook(g_hInstance);
 }
 
+HWND CreateSaverWindow(HWND parent) {
+    int width;
+    int height;
+    DWORD style;
+    DWORD extendedStyle;
+    if (parent != nullptr) {
+        RECT client;
+        GetClientRect(parent, &client);
+        width = client.right;
+        height = client.bottom;
+        style = WS_CHILD;
+        extendedStyle = 0;
+    } else {
+        width = GetSystemMetrics(SM_CXSCREEN);
+        height = GetSystemMetrics(SM_CYSCREEN);
+        style = WS_POPUP | WS_VISIBLE;
+        extendedStyle = WS_EX_TOPMOST;
+    }
+    g_saverWindow = CreateWindowExA(extendedStyle, kSaverClassName, kSaverTitle, style, 0, 0, width,
+                                    height, parent, nullptr, g_hInstance, nullptr);
+    return g_saverWindow;
+}
+
 int RunSaver(HWND parent) {
     UINT previousState = 0;
     if (TellsPlatformItRuns()) {
@@ -42,26 +65,7 @@ int RunSaver(HWND parent) {
     if (!RegisterClasses()) {
         MessageBoxA(nullptr, "RegisterClasses() failed", nullptr, MB_OK | MB_ICONHAND);
     } else {
-        int width;
-        int height;
-        DWORD style;
-        DWORD extendedStyle;
-        if (parent != nullptr) {
-            RECT client;
-            GetClientRect(parent, &client);
-            width = client.right;
-            height = client.bottom;
-            style = WS_CHILD;
-            extendedStyle = 0;
-        } else {
-            width = GetSystemMetrics(SM_CXSCREEN);
-            height = GetSystemMetrics(SM_CYSCREEN);
-            style = WS_POPUP | WS_VISIBLE;
-            extendedStyle = WS_EX_TOPMOST;
-        }
-        g_saverWindow = CreateWindowExA(extendedStyle, kSaverClassName, kSaverTitle, style, 0, 0,
-                                        width, height, parent, nullptr, g_hInstance, nullptr);
-        if (g_saverWindow != nullptr) {
+        if (CreateSaverWindow(parent) != nullptr) {
             UpdateWindow(g_saverWindow);
             ShowWindow(g_saverWindow, SW_SHOW);
             while (GetMessageA(&msg, nullptr, 0, 0) == 1) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -52,7 +51,7 @@ TEST(ReadBitmapImage, RefusesEveryKindItCannotUploadSafely) {
     for (const Refusal& r : refusals) {
         const LoadedBitmap bitmap = Read(BuildBmp(r.shape));
         EXPECT_EQ(bitmap.verdict, r.verdict) << r.what;
-        EXPECT_EQ(bitmap.pixels, nullptr) << r.what;
+        EXPECT_EQ(bitmap.pixels.get(), nullptr) << r.what;
     }
 }
 
@@ -68,7 +67,7 @@ TEST(ReadBitmapImage, EveryTruncationIsRefusedAndShortDataKeepsTheSize) {
                                        : cut < 62 ? BitmapVerdict::ShortHeaderBlock
                                                   : BitmapVerdict::ShortPixelData;
         ASSERT_EQ(bitmap.verdict, expected) << cut;
-        ASSERT_EQ(bitmap.pixels, nullptr) << cut;
+        ASSERT_EQ(bitmap.pixels.get(), nullptr) << cut;
         ASSERT_EQ(bitmap.sizeKnown, cut >= 62) << cut;
         if (bitmap.sizeKnown) {
             ASSERT_EQ(bitmap.width, 5);
@@ -103,8 +102,7 @@ TEST(ReadBitmapImage, ReadsWhatTheHeaderAsksFromBfOffBits) {
         EXPECT_EQ(bitmap.width, c.width);
         EXPECT_EQ(bitmap.height, 3);
         ASSERT_EQ(bitmap.pixelBytes, c.expectedBytes);
-        EXPECT_EQ(0, std::memcmp(bitmap.pixels, file.data() + c.offBits, c.expectedBytes)) << c.width;
-        std::free(bitmap.pixels);
+        EXPECT_EQ(0, std::memcmp(bitmap.pixels.get(), file.data() + c.offBits, c.expectedBytes)) << c.width;
     }
 }
 
@@ -117,9 +115,8 @@ TEST(ReadBitmapImage, TopDownRowsComeOutBottomUp) {
     ASSERT_EQ(bitmap.verdict, BitmapVerdict::Accepted);
     EXPECT_EQ(bitmap.height, 4);
     for (int row = 0; row < 4; ++row) {
-        EXPECT_EQ(0, std::memcmp(bitmap.pixels + row * 12, file.data() + 54 + (3 - row) * 12, 12)) << row;
+        EXPECT_EQ(0, std::memcmp(&bitmap.pixels[row * 12], file.data() + 54 + (3 - row) * 12, 12)) << row;
     }
-    std::free(bitmap.pixels);
 }
 
 TEST(CheckPackedDib, PixelsMustLieInsideTheResourceBottomUp) {

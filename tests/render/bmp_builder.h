@@ -40,18 +40,26 @@ inline std::vector<unsigned char> BuildBmp(const BmpShape& shape) {
     const long long pixels = shape.pixelBytes >= 0 ? shape.pixelBytes : rowBytes * rows;
     // Pixels start at bfOffBits where that is plausible, else right after the headers.
     const std::size_t headerEnd = shape.offBits >= 54 && shape.offBits <= (1u << 20) ? shape.offBits : 54;
-    std::vector<unsigned char> out(headerEnd + static_cast<std::size_t>(pixels), 0);
-    PutLE(out, 0, shape.type, 2);
-    PutLE(out, 2, static_cast<std::uint32_t>(out.size()), 4);
-    PutLE(out, 10, shape.offBits, 4);
-    PutLE(out, 14, shape.infoSize, 4);
-    PutLE(out, 18, static_cast<std::uint32_t>(shape.width), 4);
-    PutLE(out, 22, static_cast<std::uint32_t>(shape.height), 4);
-    PutLE(out, 26, 1, 2);
-    PutLE(out, 28, shape.bitCount, 2);
-    PutLE(out, 30, shape.compression, 4);
-    PutLE(out, 34, shape.sizeImage, 4);
-    PutLE(out, 46, shape.colorsUsed, 4);
+    const std::size_t fileSize = headerEnd + static_cast<std::size_t>(pixels);
+    // The headers go into a fixed block first: GCC cannot tell that a vector
+    // of a run-time size is never empty and warns of a null data pointer.
+    unsigned char headers[54] = {};
+    const auto put = [&headers](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) headers[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    put(0, shape.type, 2);
+    put(2, static_cast<std::uint32_t>(fileSize), 4);
+    put(10, shape.offBits, 4);
+    put(14, shape.infoSize, 4);
+    put(18, static_cast<std::uint32_t>(shape.width), 4);
+    put(22, static_cast<std::uint32_t>(shape.height), 4);
+    put(26, 1, 2);
+    put(28, shape.bitCount, 2);
+    put(30, shape.compression, 4);
+    put(34, shape.sizeImage, 4);
+    put(46, shape.colorsUsed, 4);
+    std::vector<unsigned char> out(headers, headers + sizeof headers);
+    out.resize(fileSize, 0);
     for (long long k = 0; k < pixels; ++k) out[headerEnd + k] = BmpPixelByte(static_cast<std::size_t>(k));
     return out;
 }

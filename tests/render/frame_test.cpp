@@ -9,6 +9,7 @@
 
 #include "render/frame.h"
 #include "render/render_window.h"
+#include "render/view.h"
 #include "tests/render/gl_test_support.h"
 
 namespace {

@@ -4,37 +4,22 @@
 
 #include <fstream>
 
-#include "render/render_window.h"
+#include "saver/saver_proc.h"
 #include "shell/shell.h"
-
-namespace {
-
-void RegisterRenderClass() {
-    WNDCLASSA renderClass = {};
-    renderClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
-    renderClass.lpfnWndProc = RenderWindowProc;
-    renderClass.hInstance = g_hInstance;
-    renderClass.lpszClassName = "NTDEVCLASS";
-    RegisterClassA(&renderClass);
-}
-
-}  // namespace
 
 HWND CreateRenderWindow(int side, bool pump) {
     g_hInstance = GetModuleHandleA(nullptr);
     RegisterRenderClass();
-    HWND window = CreateWindowExA(0, "NTDEVCLASS", "Child1", WS_POPUP | WS_VISIBLE, 0, 0, side, side,
-                                  nullptr, nullptr, g_hInstance, nullptr);
+    HWND window = CreateWindowExA(0, kRenderClassName, kRenderTitle, WS_POPUP | WS_VISIBLE, 0, 0, side,
+                                  side, nullptr, nullptr, g_hInstance, nullptr);
     if (pump) PumpMessages();
     return window;
 }
 
-HWND CreateSaverWindow() {
+HWND CreateFullScreenSaver() {
     g_hInstance = GetModuleHandleA(nullptr);
     RegisterClasses();
-    g_saverWindow = CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "SCREENSAVER",
-                                    WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                    GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, g_hInstance, nullptr);
+    CreateSaverWindow(nullptr);
     PumpMessages();
     return g_saverWindow;
 }

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-// A top-level square of the render window class, created as the saver
-// creates its square; its GL context is current when this returns. Unless
-// `pump` is false, the messages that follow creation (the first paint among
-// them) have been handled too.
+// A top-level square of the saver's render window class; its GL context is
+// current when this returns. Unless `pump` is false, the messages that follow
+// creation (the first paint among them) have been handled too.
 HWND CreateRenderWindow(int side, bool pump = true);
 
-// The saver window as full-screen mode creates it, with the square inside.
-HWND CreateSaverWindow();
+// The saver window as full-screen mode creates it, with the square inside,
+// without the message loop of RunSaver.
+HWND CreateFullScreenSaver();
 
 // Dispatches what is queued, leaving a quit message in the queue.
 void PumpMessages();

@@ -87,7 +87,7 @@ TEST(RenderWindow, TimerSizeEraseAndPaint) {
 }
 
 TEST(RenderWindow, KeyOverTheSquareClosesTheSaverThroughTheSaverWindow) {
-    HWND saver = CreateSaverWindow();
+    HWND saver = CreateFullScreenSaver();
     ASSERT_NE(saver, nullptr);
     HWND square = g_renderWindow;
     ASSERT_TRUE(IsWindow(square));
@@ -108,7 +108,7 @@ TEST(RenderWindow, KeyOverTheSquareClosesTheSaverThroughTheSaverWindow) {
 }
 
 TEST(RenderWindow, RefusedPasswordKeepsTheSaverAndTheSquareRunning) {
-    HWND saver = CreateSaverWindow();
+    HWND saver = CreateFullScreenSaver();
     HWND square = g_renderWindow;
     PumpMessages();
     g_verifyPassword = RefusingVerifier;

@@ -15,7 +15,7 @@
 namespace {
 
 const unsigned char* TextureResource(DWORD& size) {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(kSphereTextureBitmapId), RT_BITMAP);
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDB_SPHERE_TEXTURE), RT_BITMAP);
     size = found != nullptr ? SizeofResource(nullptr, found) : 0;
     return found != nullptr ? static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)))
                             : nullptr;

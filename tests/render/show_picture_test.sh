@@ -2,11 +2,11 @@
 # The saver full screen, as a user sees it: starts SCR /s under Wine, captures
 # the screen twice, checks the picture with ImageMagick and ends the saver
 # with a key press. Runs inside tools/with-wine (DISPLAY and WINEPREFIX set).
-#   show_picture_test.sh SAVER.scr square_position.exe
+#   show_picture_test.sh SAVER.scr square_probe.exe
 # Leaves its captures in ./show_picture/.
 set -uo pipefail
 saver_exe=$1
-position_exe=$2
+probe_exe=$2
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/lib/capture-show.sh
 . "$here/../../tools/lib/capture-show.sh"
@@ -23,7 +23,7 @@ brighter() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
 wine "$saver_exe" /s &
 saver=$!
-coproc POSITION { exec wine "$position_exe"; }
+coproc POSITION { exec wine "$probe_exe" --each-line; }
 position_in=${POSITION[1]}
 position_out=${POSITION[0]}
 trap 'kill "$saver" 2>/dev/null; exec {position_in}>&-' EXIT

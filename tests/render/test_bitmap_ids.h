@@ -1,6 +1,6 @@
 // Identifiers of the renderer tests' own bitmaps, clear of the saver's.
 #pragma once
 
-#define kEightBitBitmapId 9001
-#define kTopDownBitmapId 9002
-#define kMissingBitmapId 9999
+#define IDB_TEST_EIGHT_BIT 9001
+#define IDB_TEST_TOP_DOWN 9002
+#define IDB_TEST_MISSING 9999

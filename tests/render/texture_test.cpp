@@ -152,10 +152,10 @@ TEST(TextureFile, LoadingAgainDeletesTheFirstName) {
 TEST(TextureResource, RefusesBitmapsItCannotUploadInPlace) {
     CreateRenderWindow(16);
     Texture texture;
-    ASSERT_EQ(texture.LoadFromResource(kSphereTextureBitmapId), 1);
+    ASSERT_EQ(texture.LoadFromResource(IDB_SPHERE_TEXTURE), 1);
     const GLuint name = texture.textureName;
-    unsigned char* const pixels = texture.pixels;
-    for (int id : {kEightBitBitmapId, kTopDownBitmapId, kMissingBitmapId}) {
+    const unsigned char* const pixels = texture.pixels;
+    for (int id : {IDB_TEST_EIGHT_BIT, IDB_TEST_TOP_DOWN, IDB_TEST_MISSING}) {
         EXPECT_EQ(texture.LoadFromResource(id), 0) << id;
         EXPECT_EQ(texture.loaded, 0) << id;
         EXPECT_EQ(texture.textureName, name) << id;
@@ -169,11 +169,11 @@ TEST(TextureResource, RefusesBitmapsItCannotUploadInPlace) {
 TEST(TextureResource, LoadingAgainReplacesTheName) {
     CreateRenderWindow(16);
     Texture texture;
-    EXPECT_EQ(texture.LoadFromResource(kSphereTextureBitmapId), 1);
+    EXPECT_EQ(texture.LoadFromResource(IDB_SPHERE_TEXTURE), 1);
     const GLuint first = texture.textureName;
     GLuint other;
     glGenTextures(1, &other);
     glBindTexture(GL_TEXTURE_2D, other);
-    EXPECT_EQ(texture.LoadFromResource(kSphereTextureBitmapId), 1);
+    EXPECT_EQ(texture.LoadFromResource(IDB_SPHERE_TEXTURE), 1);
     EXPECT_TRUE(texture.textureName == first || !glIsTexture(first));
 }

@@ -13,6 +13,7 @@
 
 #include "resources/about_dialog.h"
 #include "resources/resource_ids.h"
+#include "tests/resources/about_box_template.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
 INT_PTR RunAboutBox(Session& session, HWND owner = nullptr) {
     g_session = &session;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, RunNextStep);
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAboutDialogId),
+    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
                                            owner, AboutDialogProc, 0);
     KillTimer(nullptr, timer);
     g_session = nullptr;
@@ -141,6 +142,15 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+// Runs `look` once on the open box, which stays open: `look` must neither
+// close it nor stop the modal loop.
+void InspectOpenBox(const Step& look, HWND owner = nullptr) {
+    Session session;
+    session.steps = {look};
+    EXPECT_EQ(RunAboutBox(session, owner), kStillOpen);
+    EXPECT_EQ(session.next, 1u);
+}
+
 // The action has to reach the box as IDCANCEL and leave it open: the next
 // step only runs while the modal loop still does, and Enter then ends it.
 void ExpectLeftOpenBy(const Step& action) {
@@ -207,25 +217,10 @@ TEST(AboutBoxClosing, CaptionCloseButtonLeavesItOpen) {
 }
 
 TEST(AboutBoxLayout, ControlsInTemplateOrder) {
-    struct Expected {
-        const char* className;
-        int id;
-        const char* text;
-        DWORD style;
-        int x, y, cx, cy;
-    };
-    const Expected expected[] = {
-        {"Button", IDOK, "OK", 0x50030001, 125, 50, 50, 14},
-        {"Static", 0xFFFF, "Vorbix3D wer. 0.01", 0x50020001, 13, 9, 150, 8},
-        {"Static", 0xFFFF, "vorbix@example.net", 0x50020001, 49, 22, 70, 9},
-        {"Static", 0xFFFF, "example.net/vorbix", 0x50020001, 45, 34, 78, 8},
-        {"Static", 0xFFFF, nullptr, 0x5000100E, 15, 52, 81, 11},  // the banner: own size
-    };
-    Session session;
-    session.steps = {[&](HWND dialog) {
-        EXPECT_EQ(TextOf(dialog), "Wygaszacz Ekranu 3D");
+    InspectOpenBox([](HWND dialog) {
+        EXPECT_EQ(TextOf(dialog), kAboutBoxCaption);
         HWND control = GetWindow(dialog, GW_CHILD);
-        for (const Expected& e : expected) {
+        for (const AboutBoxControl& e : kAboutBoxControls) {
             SCOPED_TRACE(e.text != nullptr ? e.text : "banner");
             ASSERT_NE(control, nullptr);
             EXPECT_EQ(ClassOf(control), e.className);
@@ -235,6 +230,7 @@ TEST(AboutBoxLayout, ControlsInTemplateOrder) {
             const POINT position = DialogUnits(dialog, e.x, e.y);
             EXPECT_EQ(placed.left, position.x);
             EXPECT_EQ(placed.top, position.y);
+            // The banner takes its bitmap's size instead (the next test).
             if (e.text != nullptr) {
                 const POINT size = DialogUnits(dialog, e.cx, e.cy);
                 EXPECT_EQ(TextOf(control), e.text);
@@ -243,15 +239,12 @@ TEST(AboutBoxLayout, ControlsInTemplateOrder) {
             }
             control = GetWindow(control, GW_HWNDNEXT);
         }
-        EXPECT_EQ(control, nullptr) << "more than five controls";
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+        EXPECT_EQ(control, nullptr) << "more controls than the template's";
+    });
 }
 
 TEST(AboutBoxLayout, BannerTakesTheBitmapsSizeWithASunkenEdge) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         HWND banner = GetWindow(GetDlgItem(dialog, IDOK), GW_HWNDLAST);
         RECT client, frame;
         GetClientRect(banner, &client);
@@ -273,14 +266,11 @@ TEST(AboutBoxLayout, BannerTakesTheBitmapsSizeWithASunkenEdge) {
         ASSERT_NE(GetObjectA(image, sizeof(bitmap), &bitmap), 0);
         EXPECT_EQ(bitmap.bmWidth, 120);
         EXPECT_EQ(bitmap.bmHeight, 16);
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxLayout, TextLinesFitTheirControls) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         HWND line = GetWindow(GetDlgItem(dialog, IDOK), GW_HWNDNEXT);
         for (int i = 0; i < 3; ++i, line = GetWindow(line, GW_HWNDNEXT)) {
             const std::string text = TextOf(line);
@@ -295,52 +285,41 @@ TEST(AboutBoxLayout, TextLinesFitTheirControls) {
             GetClientRect(line, &client);
             EXPECT_LE(extent.cx, client.right) << text;
         }
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxFocus, OkHasTheFocusAndIsTheDefaultButton) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         HWND ok = GetDlgItem(dialog, IDOK);
         EXPECT_EQ(GetFocus(), ok);
         EXPECT_EQ(GetForegroundWindow(), dialog);
         EXPECT_EQ(SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
         EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxPlacement, WithoutOwnerAtItsOffsetFromTheScreenCorner) {
-    Session session;
-    session.steps = {[](HWND dialog) {
+    InspectOpenBox([](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
-        const POINT offset = DialogUnits(dialog, 28, 25);
+        const POINT offset = DialogUnits(dialog, kAboutBoxX, kAboutBoxY);
         const POINT origin = ClientOriginOnScreen(dialog);
         EXPECT_EQ(origin.x, offset.x);
         EXPECT_EQ(origin.y, offset.y);
-    }};
-    EXPECT_EQ(RunAboutBox(session), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    });
 }
 
 TEST(AboutBoxPlacement, WithOwnerAtItsOffsetFromTheOwnersClientArea) {
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 90, 400,
                                  300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
-    Session session;
-    session.steps = {[owner](HWND dialog) {
+    InspectOpenBox([owner](HWND dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
-        const POINT offset = DialogUnits(dialog, 28, 25);
+        const POINT offset = DialogUnits(dialog, kAboutBoxX, kAboutBoxY);
         const POINT ownerOrigin = ClientOriginOnScreen(owner);
         const POINT origin = ClientOriginOnScreen(dialog);
         EXPECT_EQ(origin.x, ownerOrigin.x + offset.x);
         EXPECT_EQ(origin.y, ownerOrigin.y + offset.y);
-    }};
-    EXPECT_EQ(RunAboutBox(session, owner), kStillOpen);
-    EXPECT_EQ(session.next, 1u);
+    }, owner);
     DestroyWindow(owner);
 }
 

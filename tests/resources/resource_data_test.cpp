@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "tests/resources/about_box_template.h"
 #include "tests/resources/byte_reader.h"
 
 namespace {
@@ -54,6 +56,11 @@ Rgb PixelAt(const std::vector<unsigned char>& dib, int width, int height, int x,
     return {dib[at + 2], dib[at + 1], dib[at]};
 }
 
+// The table's ASCII texts as the template stores them.
+std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
+// A name-or-ordinal field holding an ordinal, as ByteReader::NameOrOrdinal gives it.
+std::wstring Ordinal(WORD number) { return L"#" + std::to_wstring(number); }
+
 bool IsDarkBlue(const Rgb& c) { return c.b > c.r && c.b > c.g && c.r + c.g + c.b < 360; }
 bool IsLight(const Rgb& c) { return c.r >= 200 && c.g >= 200 && c.b >= 200; }
 
@@ -74,6 +81,17 @@ void ExpectInfoHeader(const BITMAPINFOHEADER& h, LONG width, LONG height, WORD b
     EXPECT_EQ(h.biSizeImage, imageSize);
     EXPECT_EQ(h.biClrUsed, 0u);
     EXPECT_EQ(h.biClrImportant, 0u);
+}
+
+// A 24-bit bitmap resource as windres packs it: the info header, then exactly
+// imageSize bytes of pixels, with no colour table between.
+void ExpectPackedBitmap(const std::vector<unsigned char>& bytes, LONG width, LONG height, DWORD imageSize,
+                        LONG pelsPerMeter) {
+    ASSERT_EQ(bytes.size(), 40u + imageSize);
+    const BITMAPINFOHEADER header = InfoHeader(bytes);
+    ExpectInfoHeader(header, width, height, 24, imageSize);
+    EXPECT_EQ(header.biXPelsPerMeter, pelsPerMeter);
+    EXPECT_EQ(header.biYPelsPerMeter, pelsPerMeter);
 }
 
 // One node of a version resource: key, value and children.
@@ -138,10 +156,10 @@ TEST_F(SaverResources, HoldsExactlyTheEightResourcesInUsEnglish) {
     std::set<Entry> found;
     EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&found));
     const std::set<Entry> expected = {
-        {2, kSphereTextureBitmapId, kUsEnglish}, {2, kBannerBitmapId, kUsEnglish},
-        {3, kSmallIconId, kUsEnglish},           {3, kLargeIconId, kUsEnglish},
-        {5, kAboutDialogId, kUsEnglish},         {6, 1, kUsEnglish},
-        {14, kIconGroupId, kUsEnglish},          {16, 1, kUsEnglish},
+        {2, IDB_SPHERE_TEXTURE, kUsEnglish}, {2, IDB_BANNER, kUsEnglish},
+        {3, IDI_VORBIX_16, kUsEnglish},      {3, IDI_VORBIX_32, kUsEnglish},
+        {5, IDD_ABOUT, kUsEnglish},          {6, IDS_DESCRIPTION / 16 + 1, kUsEnglish},  // its block
+        {14, IDI_VORBIX, kUsEnglish},        {16, VS_VERSION_INFO, kUsEnglish},
     };
     EXPECT_EQ(found, expected);
 
@@ -151,17 +169,13 @@ TEST_F(SaverResources, HoldsExactlyTheEightResourcesInUsEnglish) {
 }
 
 TEST_F(SaverResources, TextureIsAPackedBitmapWithItsPixelsRightAfterTheHeader) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(2), kSphereTextureBitmapId);
-    ASSERT_EQ(bytes.size(), 393256u);
-    const BITMAPINFOHEADER header = InfoHeader(bytes);
-    ExpectInfoHeader(header, 256, 512, 24, 393216);
-    EXPECT_EQ(header.biXPelsPerMeter, 2795);
-    EXPECT_EQ(header.biYPelsPerMeter, 2795);
-    EXPECT_EQ(bytes.size() - 40, size_t{768} * 512);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_SPHERE_TEXTURE);
+    EXPECT_EQ(bytes.size(), 393256u);
+    ExpectPackedBitmap(bytes, 256, 512, 768 * 512, 2795);
 }
 
 TEST_F(SaverResources, TextureRingFillsTheMiddleHalfOnPlainOrange) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(2), kSphereTextureBitmapId);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_SPHERE_TEXTURE);
     ASSERT_EQ(bytes.size(), 393256u);
     const Rgb orange = PixelAt(bytes, 256, 512, 0, 0);
     EXPECT_TRUE(orange.r > 200 && orange.r > orange.g && orange.g > orange.b);
@@ -187,12 +201,9 @@ TEST_F(SaverResources, TextureRingFillsTheMiddleHalfOnPlainOrange) {
 }
 
 TEST_F(SaverResources, BannerIsAPackedBitmapOfTheMakersName) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(2), kBannerBitmapId);
-    ASSERT_EQ(bytes.size(), 5800u);
-    const BITMAPINFOHEADER header = InfoHeader(bytes);
-    ExpectInfoHeader(header, 120, 16, 24, 5760);
-    EXPECT_EQ(header.biXPelsPerMeter, 2834);
-    EXPECT_EQ(header.biYPelsPerMeter, 2834);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(2), IDB_BANNER);
+    EXPECT_EQ(bytes.size(), 5800u);
+    ASSERT_NO_FATAL_FAILURE(ExpectPackedBitmap(bytes, 120, 16, 5760, 2834));
 
     // Light lettering on dark blue at the left, dark blue lettering on white at the right.
     int leftDark = 0, leftLight = 0, rightWhite = 0, rightDark = 0;
@@ -227,7 +238,7 @@ TEST_F(SaverResources, IconsAreOpaqueSixteenColourImagesOfTheLogo) {
         size_t total;
         DWORD imageSize;
     };
-    for (const Image image : {Image{kSmallIconId, 16, 296, 192}, Image{kLargeIconId, 32, 744, 640}}) {
+    for (const Image image : {Image{IDI_VORBIX_16, 16, 296, 192}, Image{IDI_VORBIX_32, 32, 744, 640}}) {
         SCOPED_TRACE(image.id);
         const auto bytes = Bytes(MAKEINTRESOURCEA(3), image.id);
         ASSERT_EQ(bytes.size(), image.total);
@@ -270,41 +281,27 @@ TEST_F(SaverResources, IconGroupListsBothImages) {
         16, 16, 16, 0, 1, 0, 4, 0, 0x28, 0x01, 0, 0, 1, 0,       // 16 x 16, 296 bytes, icon 1
         32, 32, 16, 0, 1, 0, 4, 0, 0xE8, 0x02, 0, 0, 2, 0,       // 32 x 32, 744 bytes, icon 2
     };
-    EXPECT_EQ(Bytes(MAKEINTRESOURCEA(14), kIconGroupId), expected);
+    EXPECT_EQ(Bytes(MAKEINTRESOURCEA(14), IDI_VORBIX), expected);
 }
 
 TEST_F(SaverResources, AboutDialogTemplateFieldByField) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(5), kAboutDialogId);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(5), IDD_ABOUT);
     ByteReader reader(bytes);
-    EXPECT_EQ(reader.Dword(), 0x90C800C0u);
+    EXPECT_EQ(reader.Dword(), kAboutBoxStyle);
     EXPECT_EQ(reader.Dword(), 0u);
-    EXPECT_EQ(reader.Word(), 5);
-    EXPECT_EQ(reader.Short(), 28);
-    EXPECT_EQ(reader.Short(), 25);
-    EXPECT_EQ(reader.Short(), 181);
-    EXPECT_EQ(reader.Short(), 70);
+    EXPECT_EQ(reader.Word(), std::size(kAboutBoxControls));
+    EXPECT_EQ(reader.Short(), kAboutBoxX);
+    EXPECT_EQ(reader.Short(), kAboutBoxY);
+    EXPECT_EQ(reader.Short(), kAboutBoxWidth);
+    EXPECT_EQ(reader.Short(), kAboutBoxHeight);
     EXPECT_EQ(reader.NameOrOrdinal(), L"") << "menu";
     EXPECT_EQ(reader.NameOrOrdinal(), L"") << "window class";
-    EXPECT_EQ(reader.WideString(), L"Wygaszacz Ekranu 3D");
-    EXPECT_EQ(reader.Word(), 8);
-    EXPECT_EQ(reader.WideString(), L"MS Sans Serif");
+    EXPECT_EQ(reader.WideString(), Wide(kAboutBoxCaption));
+    EXPECT_EQ(reader.Word(), kAboutBoxFontPoints);
+    EXPECT_EQ(reader.WideString(), Wide(kAboutBoxFont));
 
-    struct Control {
-        DWORD style;
-        short x, y, cx, cy;
-        WORD id;
-        const wchar_t* className;
-        const wchar_t* text;
-    };
-    const Control controls[] = {
-        {0x50030001, 125, 50, 50, 14, 1, L"#128", L"OK"},
-        {0x50020001, 13, 9, 150, 8, 0xFFFF, L"#130", L"Vorbix3D wer. 0.01"},
-        {0x50020001, 49, 22, 70, 9, 0xFFFF, L"#130", L"vorbix@example.net"},
-        {0x50020001, 45, 34, 78, 8, 0xFFFF, L"#130", L"example.net/vorbix"},
-        {0x5000100E, 15, 52, 81, 11, 0xFFFF, L"Static", L"#108"},
-    };
-    for (const Control& c : controls) {
-        SCOPED_TRACE(c.text);
+    for (const AboutBoxControl& c : kAboutBoxControls) {
+        SCOPED_TRACE(c.text != nullptr ? c.text : "banner");
         reader.AlignDword();
         EXPECT_EQ(reader.Dword(), c.style);
         EXPECT_EQ(reader.Dword(), 0u) << "extended style";
@@ -313,8 +310,8 @@ TEST_F(SaverResources, AboutDialogTemplateFieldByField) {
         EXPECT_EQ(reader.Short(), c.cx);
         EXPECT_EQ(reader.Short(), c.cy);
         EXPECT_EQ(reader.Word(), c.id);
-        EXPECT_EQ(reader.NameOrOrdinal(), c.className);
-        EXPECT_EQ(reader.NameOrOrdinal(), c.text);
+        EXPECT_EQ(reader.NameOrOrdinal(), c.predefinedClass != 0 ? Ordinal(c.predefinedClass) : Wide(c.className));
+        EXPECT_EQ(reader.NameOrOrdinal(), c.text != nullptr ? Wide(c.text) : Ordinal(IDB_BANNER));
         EXPECT_EQ(reader.Word(), 0) << "creation data";
     }
     EXPECT_FALSE(reader.overrun());
@@ -327,14 +324,14 @@ TEST_F(SaverResources, StringBlockHoldsOnlyTheDescription) {
     for (int index = 0; index < 16; ++index) {
         std::wstring text;
         for (WORD length = reader.Word(); length > 0; --length) text += static_cast<wchar_t>(reader.Word());
-        EXPECT_EQ(text, index == kDescriptionStringId ? L"Wygaszacz Vorbix3D" : L"") << index;
+        EXPECT_EQ(text, index == IDS_DESCRIPTION ? L"Wygaszacz Vorbix3D" : L"") << index;
     }
     EXPECT_FALSE(reader.overrun());
     EXPECT_EQ(reader.offset(), bytes.size());
 }
 
 TEST_F(SaverResources, VersionBlockFixedPart) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(16), 1);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(16), VS_VERSION_INFO);
     ByteReader reader(bytes);
     const VersionNode root = ReadVersionNode(reader);
     EXPECT_EQ(root.key, L"VS_VERSION_INFO");
@@ -357,7 +354,7 @@ TEST_F(SaverResources, VersionBlockFixedPart) {
 }
 
 TEST_F(SaverResources, VersionBlockStringsInOrderAndTranslation) {
-    const auto bytes = Bytes(MAKEINTRESOURCEA(16), 1);
+    const auto bytes = Bytes(MAKEINTRESOURCEA(16), VS_VERSION_INFO);
     ByteReader reader(bytes);
     const VersionNode root = ReadVersionNode(reader);
     ASSERT_EQ(root.children.size(), 2u);
