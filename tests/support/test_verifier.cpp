@@ -58,12 +58,12 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof(className));
     char line[160];
-    std::snprintf(line, sizeof(line), "verify %d %lu %s", call + 1,
-                  static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)), className);
+    std::snprintf(line, sizeof(line), "verify %d %llu %s", call + 1,
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), className);
     AppendLogLine(kVerifierLogVariable, line);
 
     char wait[8];
-    if (GetEnvironmentVariableA("VORBIX_TEST_VERIFIER_WAIT", wait, sizeof(wait)) != 0 && wait[0] == '1') {
+    if (GetEnvironmentVariableA(kVerifierWaitVariable, wait, sizeof(wait)) != 0 && wait[0] == '1') {
         RunDialog(window);
     }
     const BOOL answer = AnswerForCall(call);
