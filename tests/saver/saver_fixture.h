@@ -13,8 +13,8 @@ constexpr DWORD kStartTimeoutMs = 10000;
 constexpr DWORD kExitTimeoutMs = 10000;
 // How long a check that nothing happens keeps watching once the saver has taken everything
 // the test gave it. What is queued for the saver is covered by waiting for it to go idle;
-// this is for what reaches it later by other ways (Wine passes cursor warps and focus changes
-// on through the X server), and for a few ticks of its timers.
+// this is for what reaches it later by other ways (under Wine a cursor warp comes back
+// through the X server), and for a few ticks of its timers.
 constexpr DWORD kQuietMs = 150;
 
 inline std::string SaverExe() { return BinDir() + "\\vorbix.scr"; }
