@@ -169,9 +169,9 @@ protected:
 
 }  // namespace
 
-// Windows 9x: the verifier is asked, and the platform counts the saver as running while it
-// runs. NT: no verifier, the password value is not even read, the running state is never
-// touched, and a key ends the saver at once.
+// Windows 9x: the verifier is loaded and asked, and the platform counts the saver as
+// running while it runs. NT: the password value set is of no account, no verifier is
+// loaded, the running state is never touched, and a key ends the saver at once.
 TEST_P(PlatformVersionSaver, KeyAsksTheVerifierAndTheStateMarksTheRunOnlyOnWindows9x) {
     const bool windows9x = GetParam().windows9x;
     SaverProcess saver;
@@ -193,6 +193,9 @@ TEST_P(PlatformVersionSaver, KeyAsksTheVerifierAndTheStateMarksTheRunOnlyOnWindo
     if (windows9x) {
         EXPECT_EQ(CountPrefixed(log, "verify "), 2);
         EXPECT_EQ(CountPrefixed(log, "answer 2 1"), 1);
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.front(), "attach");
+        EXPECT_EQ(log.back(), "detach free") << "the verifier is released when the show ends";
     } else {
         EXPECT_TRUE(log.empty()) << "the verifier was loaded: " << log.front();
     }

@@ -1,7 +1,7 @@
-// A stand-in for the platform's PASSWORD.CPL. Each call is logged; its answer is
-// the next entry of a comma-separated list (the last one repeats). When asked to,
-// it keeps a window of its own up, with a nested message loop as a real password
-// dialog has, until someone closes that window.
+// A stand-in for the platform's PASSWORD.CPL. Its loading and unloading and each
+// call are logged; a call's answer is the next entry of a comma-separated list (the
+// last one repeats). When asked to, it keeps a window of its own up, with a nested
+// message loop as a real password dialog has, until someone closes that window.
 #include <windows.h>
 
 #include <cstdio>
@@ -70,4 +70,13 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     std::snprintf(line, sizeof(line), "answer %d %d", call + 1, answer);
     AppendLogLine(kVerifierLogVariable, line);
     return answer;
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) AppendLogLine(kVerifierLogVariable, "attach");
+    // A null reserved pointer means FreeLibrary, not the end of the process.
+    if (reason == DLL_PROCESS_DETACH) {
+        AppendLogLine(kVerifierLogVariable, reserved == nullptr ? "detach free" : "detach exit");
+    }
+    return TRUE;
 }
