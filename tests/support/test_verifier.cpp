@@ -72,6 +72,8 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     return answer;
 }
 
+// The platform fixes DllMain's signature: its reserved argument cannot become const.
+// cppcheck-suppress constParameter
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) AppendLogLine(kVerifierLogVariable, "attach");
     // A null reserved pointer means FreeLibrary, not the end of the process.
