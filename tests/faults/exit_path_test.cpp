@@ -41,9 +41,9 @@ TEST(ExitPath, EveryWayOfEndingTheFullScreenSaverExitsCleanly) {
         ASSERT_TRUE(saver.Start(SaverExe(), "/s"));
         const HWND window = FindSaverWindow(saver);
         ASSERT_NE(window, nullptr);
-        HWND square = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (square = FindSquare(window)) != nullptr; }, kStartTimeoutMs));
-        PumpFor(300);
+        ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+        const HWND square = FindSquare(window);
+        ASSERT_NE(square, nullptr);
         ending.act(window, square);
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
     }
@@ -58,8 +58,9 @@ TEST(ExitPath, QuitPostedFromOutsideEndsWithTheContextStillCurrent) {
     ASSERT_TRUE(saver.Start(SaverExe(), "/s"));
     const HWND window = FindSaverWindow(saver);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return FindSquare(window) != nullptr; }, kStartTimeoutMs));
-    PumpFor(300);
+    // The quit has to come once the context exists and the loop runs.
+    ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+    ASSERT_NE(FindSquare(window), nullptr);
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     ASSERT_TRUE(PostThreadMessageA(thread, WM_QUIT, 0, 0));
     EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
@@ -73,8 +74,14 @@ TEST(ExitPath, PreviewAndWindowlessModesExitCleanly) {
         PreviewParent parent;
         SaverProcess saver;
         ASSERT_TRUE(saver.Start(SaverExe(), "/p " + parent.Number()));
-        ASSERT_TRUE(WaitUntil([&] { return PreviewChildOf(parent.window()) != nullptr; }, kStartTimeoutMs));
-        PumpFor(300);
+        // Shown only once its square and GL context are made; idle once its loop runs.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const HWND child = PreviewChildOf(parent.window());
+                return child != nullptr && IsWindowVisible(child);
+            },
+            kStartTimeoutMs));
+        ASSERT_TRUE(saver.WaitUntilIdle(kStartTimeoutMs));
         parent.Destroy();
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
     }
@@ -90,7 +97,7 @@ TEST(ExitPath, PreviewAndWindowlessModesExitCleanly) {
         ASSERT_TRUE(saver.Start(SaverExe(), "/c"));
         const HWND about = saver.WaitForTopLevel("#32770", nullptr, kStartTimeoutMs);
         ASSERT_NE(about, nullptr);
-        PumpFor(200);
+        ASSERT_TRUE(saver.WaitUntilIdle(kStartTimeoutMs));
         PostMessageA(about, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
     }

@@ -2,6 +2,10 @@
 // platform starts it, and the role the saver then plays.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "tests/saver/platform_version.h"
 #include "tests/saver/saver_fixture.h"
 
 namespace {
@@ -20,8 +24,9 @@ TEST(ModeTable, FullScreenLettersRunTheSaverUntilAKey) {
         HWND window = FindSaverWindow(saver);
         ASSERT_NE(window, nullptr) << tail;
         EXPECT_EQ(GetParent(window), nullptr) << tail;
-        EXPECT_TRUE(WaitUntil([&] { return FindSquare(window) != nullptr; }, kStartTimeoutMs)) << tail;
-        PumpFor(200);
+        // A key pressed before the saver window is the foreground window goes elsewhere.
+        ASSERT_TRUE(WaitUntilReadyForInput(saver, window)) << tail;
+        EXPECT_NE(FindSquare(window), nullptr) << tail;
         PressKey(VK_SHIFT);
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u) << tail;
     }
@@ -37,7 +42,7 @@ TEST(ModeTable, PreviewWithAHandleRunsInsideThatWindow) {
         HWND child = nullptr;
         ASSERT_TRUE(WaitUntil(
             [&] {
-                child = FindWindowExA(parent.window(), nullptr, "WindowsScreenSaverClass", "SCREENSAVER");
+                child = PreviewChildOf(parent.window());
                 return child != nullptr && IsWindowVisible(child);
             },
             kStartTimeoutMs))
@@ -55,14 +60,13 @@ TEST(ModeTable, PreviewWithoutAUsableHandleEndsAtOnceWithNoWindow) {
         PreviewParent gone;
         goneWindow = gone.Number();
     }
-    for (const std::string tail : {"/p:" + parent.Number(), "/preview " + parent.Number(), "/p " + goneWindow,
+    for (const std::string& tail : {"/p:" + parent.Number(), "/preview " + parent.Number(), "/p " + goneWindow,
                                    std::string("/p -5"), std::string("/p 0"), std::string("/p"),
                                    std::string("/p 4294967295"), std::string("/p 99999999999")}) {
         SaverProcess saver;
         ASSERT_TRUE(saver.Start(SaverExe(), tail)) << tail;
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u) << tail;
-        EXPECT_EQ(FindWindowExA(parent.window(), nullptr, "WindowsScreenSaverClass", nullptr), nullptr)
-            << tail;
+        EXPECT_EQ(PreviewChildOf(parent.window()), nullptr) << tail;
     }
 }
 
@@ -83,7 +87,7 @@ TEST(ModeTable, NoActingLetterOrTheConfigureLetterOpensTheAboutBox) {
 TEST(ModeTable, ConfigureIgnoresTheNumberAndOwnsTheBoxByTheForegroundWindow) {
     PreviewParent owner;
     SetForegroundWindow(owner.window());
-    PumpFor(100);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == owner.window(); }, kStartTimeoutMs));
     SaverProcess saver;
     ASSERT_TRUE(saver.Start(SaverExe(), "/c:" + std::to_string(0x7FFF)));
     HWND about = FindAboutBox(saver);
@@ -106,9 +110,77 @@ TEST(ModeTable, AnyByteStringSelectsAModeAndNeverCrashes) {
     for (const std::string& tail : tails) {
         SaverProcess saver;
         ASSERT_TRUE(saver.Start(SaverExe(), tail));
-        if (HWND about = saver.WaitForTopLevel("#32770", nullptr, 1500)) {
-            PostMessageA(about, WM_COMMAND, IDOK, 0);
-        }
+        HWND about = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (about = saver.WaitForTopLevel("#32770", nullptr, 0)) != nullptr || !saver.Running(); },
+            kStartTimeoutMs))
+            << tail.substr(0, 40);
+        if (about != nullptr) PostMessageA(about, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u) << tail.substr(0, 40);
     }
 }
+
+namespace {
+
+// Configure and preview under one version of each family, with the password switched on
+// and the stand-in verifier beside the saver: on Windows 9x the verifier is loaded in
+// every mode, yet neither mode asks it, nor does a preview mark the saver as running.
+class PlatformFamilyModes : public ::testing::TestWithParam<PlatformVersion> {
+protected:
+    PlatformFamilyModes()
+        : copy_(std::string("vbxm") + GetParam().wineName, GetParam().wineName),
+          log_(copy_.folder() + "\\verifier.log") {}
+
+    void SetUp() override {
+        ASSERT_EQ(copy_.ReportedVersion(), GetParam().reported) << "Wine does not report the version asked for";
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
+    }
+
+    // What became of the verifier in one run: loaded, and released by FreeLibrary or
+    // only with the process, on Windows 9x; never loaded elsewhere.
+    void ExpectVerifierLog(const char* release) const {
+        std::vector<std::string> expected;
+        if (GetParam().windows9x) expected = {"attach", release};
+        EXPECT_EQ(ReadLines(log_), expected);
+    }
+
+    VersionedCopy copy_;
+    std::string log_;
+    ScopedRegistryValue usePassword_{HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword", 1u};
+    ScopedEnvironment logFile_{kVerifierLogVariable, log_};
+};
+
+}  // namespace
+
+TEST_P(PlatformFamilyModes, ConfigureShowsTheAboutBoxAndPreviewRunsInItsParent) {
+    {
+        SCOPED_TRACE("/c");
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(copy_.exe(), "/c"));
+        const HWND about = FindAboutBox(saver);
+        ASSERT_NE(about, nullptr);
+        PostMessageA(about, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+        ExpectVerifierLog("detach exit");
+    }
+    DeleteFileA(log_.c_str());
+    {
+        SCOPED_TRACE("/p");
+        PreviewParent parent;
+        SaverProcess saver;
+        ASSERT_TRUE(saver.Start(copy_.exe(), "/p " + parent.Number()));
+        HWND child = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (child = PreviewChildOf(parent.window())) != nullptr && IsWindowVisible(child); },
+            kStartTimeoutMs));
+        PostMessageA(child, WM_KEYDOWN, 'P', 0);
+        PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        EXPECT_TRUE(RunsOn(saver)) << "input ends no preview";
+        EXPECT_EQ(PlatformSaysSaverRuns(), 0u) << "a preview is no running screen saver";
+        parent.Destroy();
+        EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
+        ExpectVerifierLog("detach free");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OneOfEachFamily, PlatformFamilyModes, ::testing::Values(kWin95, kNt40), NameOf);

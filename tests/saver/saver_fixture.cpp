@@ -22,7 +22,8 @@ PreviewParent::PreviewParent(int clientWidth, int clientHeight, ParentFrame fram
                               style | WS_VISIBLE | WS_CLIPCHILDREN, 500, 40,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               parentClass.hInstance, nullptr);
-    PumpFor(50);
+    // What its creation queued for this thread; it is a window the saver can use already.
+    PumpFor(0);
 }
 
 PreviewParent::~PreviewParent() { Destroy(); }
@@ -78,7 +79,33 @@ ScopedRegistryValue::~ScopedRegistryValue() {
     RegCloseKey(handle);
 }
 
+::testing::AssertionResult WaitUntilReadyForInput(const SaverProcess& saver, HWND window) {
+    if (!WaitUntil([&] { return GetForegroundWindow() == window || !saver.Running(); }, kStartTimeoutMs)) {
+        return ::testing::AssertionFailure() << "the saver window never became the foreground window (it is a \""
+                                             << ClassNameOf(GetForegroundWindow()) << "\")";
+    }
+    if (!saver.Running()) return ::testing::AssertionFailure() << "the saver ended while starting";
+    if (!saver.WaitUntilIdle(kStartTimeoutMs)) {
+        return ::testing::AssertionFailure() << "the saver never went idle after its start";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult RunsOn(SaverProcess& saver) {
+    if (!saver.WaitUntilIdle(kExitTimeoutMs)) {
+        return ::testing::AssertionFailure() << "the saver never went idle";
+    }
+    const DWORD code = saver.WaitForExit(kQuietMs);
+    if (code != STILL_ACTIVE) return ::testing::AssertionFailure() << "the saver ended with exit code " << code;
+    return ::testing::AssertionSuccess();
+}
+
 void ParkCursor() {
-    SetCursorPos(700, 500);
+    const POINT rest = {GetSystemMetrics(SM_CXSCREEN) * 7 / 8, GetSystemMetrics(SM_CYSCREEN) * 5 / 6};
+    POINT now;
+    if (GetCursorPos(&now) && now.x == rest.x && now.y == rest.y) return;
+    SetCursorPos(rest.x, rest.y);
+    // Wine passes a warp of the cursor on through the X server, later, as motion over the
+    // windows under it; this thread takes its share now rather than while a saver watches.
     PumpFor(100);
 }

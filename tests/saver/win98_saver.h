@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/saver/platform_version.h"
 #include "tests/saver/saver_fixture.h"
 
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
@@ -18,34 +19,36 @@ inline int CountPrefixed(const std::vector<std::string>& lines, const std::strin
     return count;
 }
 
+// Waits until the log file holds count lines that start with prefix.
+inline bool WaitForLogLines(const std::string& log, const std::string& prefix, int count) {
+    return WaitUntil([&] { return CountPrefixed(ReadLines(log), prefix) == count; }, kExitTimeoutMs);
+}
+
 class Win98SaverTest : public ::testing::Test {
 protected:
     // Each test file names its own copy, so that its Wine settings stay its own.
-    explicit Win98SaverTest(const std::string& copyName)
-        : win98_(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + copyName, "Version",
-                 std::string("win98")) {
-        exe_ = scratch_.CopyFromBin("vorbix.scr", copyName);
-        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
-        log_ = scratch_.path() + "\\verifier.log";
+    explicit Win98SaverTest(const std::string& copyBaseName)
+        : copy_(copyBaseName, kWin98.wineName), exe_(copy_.exe()), log_(copy_.folder() + "\\verifier.log") {
         ParkCursor();
     }
 
-    // Starts full screen and waits until the square is up and start-up has settled.
+    // Starts full screen and waits until the saver can take input.
     void StartSaver() {
         ASSERT_TRUE(saver_.Start(exe_, "/s"));
         window_ = FindSaverWindow(saver_);
         ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return (square_ = FindSquare(window_)) != nullptr; }, kStartTimeoutMs));
-        PumpFor(300);
+        ASSERT_TRUE(WaitUntilReadyForInput(saver_, window_));
+        square_ = FindSquare(window_);
+        ASSERT_NE(square_, nullptr);
     }
 
     HWND WaitForVerifierDialog() const {
         return saver_.WaitForTopLevel("TestVerifierDialog", nullptr, kStartTimeoutMs);
     }
     std::vector<std::string> Log() const { return ReadLines(log_); }
+    bool WaitForLog(const std::string& prefix, int count = 1) const { return WaitForLogLines(log_, prefix, count); }
 
-    ScratchDir scratch_;
-    ScopedRegistryValue win98_;
+    VersionedCopy copy_;
     std::string exe_;
     std::string log_;
     SaverProcess saver_;

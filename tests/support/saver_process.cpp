@@ -74,6 +74,18 @@ DWORD SaverProcess::WaitForExit(DWORD timeoutMs) {
     return code;
 }
 
+bool SaverProcess::WaitUntilIdle(DWORD timeoutMs) const {
+    // The platform marks a process idle while its main thread waits for messages. A message
+    // that arrives just after the thread last looked at its queue, and before it started
+    // waiting, lets the wait begin and end at once; a waiter can catch that moment with the
+    // message still unread. The thread reads it before it waits again, so the second idle
+    // moment comes after it.
+    for (int look = 0; look < 2; ++look) {
+        if (WaitForInputIdle(info_.hProcess, timeoutMs) != 0) return false;
+    }
+    return true;
+}
+
 bool SaverProcess::Running() const {
     return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }

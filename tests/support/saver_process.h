@@ -38,6 +38,10 @@ public:
     DWORD WaitForExit(DWORD timeoutMs);
     bool Running() const;
     DWORD id() const { return info_.dwProcessId; }
+    // Waits until the process's thread has taken everything that was queued for it before
+    // the call (and whatever that made it post to itself) and waits for more, or until the
+    // process has ended. False on time-out.
+    bool WaitUntilIdle(DWORD timeoutMs) const;
 
     // A top-level window of this process with the given class (and title, when given).
     HWND WaitForTopLevel(const char* className, const char* title, DWORD timeoutMs) const;
@@ -77,4 +81,9 @@ POINT PositionInParent(HWND child);
 constexpr char kVerifierLogVariable[] = "VORBIX_TEST_VERIFIER_LOG";
 constexpr char kVerifierAnswersVariable[] = "VORBIX_TEST_VERIFIER_ANSWERS";
 constexpr char kPasswordChangeLogVariable[] = "VORBIX_TEST_MPR_LOG";
+// The stand-in verifier keeps a dialog up until it is closed when this variable is "1".
+constexpr char kVerifierWaitVariable[] = "VORBIX_TEST_VERIFIER_WAIT";
 std::vector<std::string> ReadLines(const std::string& path);
+
+// The exit code of helpers\platform_probe.exe when it cannot tell.
+constexpr DWORD kProbeFailed = 255;

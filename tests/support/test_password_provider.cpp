@@ -11,8 +11,8 @@
 extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR keyName, HWND parent,
                                                                  DWORD reserved1, DWORD reserved2) {
     char line[256];
-    std::snprintf(line, sizeof(line), "change %s %lu %lu %lu", keyName,
-                  static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(parent)),
+    std::snprintf(line, sizeof(line), "change %s %llu %lu %lu", keyName,
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)),
                   static_cast<unsigned long>(reserved1), static_cast<unsigned long>(reserved2));
     AppendLogLine(kPasswordChangeLogVariable, line);
     return 0;

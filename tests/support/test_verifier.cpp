@@ -1,7 +1,7 @@
-// A stand-in for the platform's PASSWORD.CPL. Each call is logged; its answer is
-// the next entry of a comma-separated list (the last one repeats). When asked to,
-// it keeps a window of its own up, with a nested message loop as a real password
-// dialog has, until someone closes that window.
+// A stand-in for the platform's PASSWORD.CPL. Its loading and unloading and each
+// call are logged; a call's answer is the next entry of a comma-separated list (the
+// last one repeats). When asked to, it keeps a window of its own up, with a nested
+// message loop as a real password dialog has, until someone closes that window.
 #include <windows.h>
 
 #include <cstdio>
@@ -58,16 +58,27 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof(className));
     char line[160];
-    std::snprintf(line, sizeof(line), "verify %d %lu %s", call + 1,
-                  static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)), className);
+    std::snprintf(line, sizeof(line), "verify %d %llu %s", call + 1,
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), className);
     AppendLogLine(kVerifierLogVariable, line);
 
     char wait[8];
-    if (GetEnvironmentVariableA("VORBIX_TEST_VERIFIER_WAIT", wait, sizeof(wait)) != 0 && wait[0] == '1') {
+    if (GetEnvironmentVariableA(kVerifierWaitVariable, wait, sizeof(wait)) != 0 && wait[0] == '1') {
         RunDialog(window);
     }
     const BOOL answer = AnswerForCall(call);
     std::snprintf(line, sizeof(line), "answer %d %d", call + 1, answer);
     AppendLogLine(kVerifierLogVariable, line);
     return answer;
+}
+
+// The platform fixes DllMain's signature: its reserved argument cannot become const.
+// cppcheck-suppress constParameter
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) AppendLogLine(kVerifierLogVariable, "attach");
+    // A null reserved pointer means FreeLibrary, not the end of the process.
+    if (reason == DLL_PROCESS_DETACH) {
+        AppendLogLine(kVerifierLogVariable, reserved == nullptr ? "detach free" : "detach exit");
+    }
+    return TRUE;
 }
