@@ -1,27 +1,7 @@
 #include "tests/saver/saver_fixture.h"
 
-namespace {
-
-LRESULT CALLBACK PreviewParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-PreviewParent::PreviewParent(int clientWidth, int clientHeight, ParentFrame frameKind) {
-    WNDCLASSA parentClass = {};
-    parentClass.lpfnWndProc = PreviewParentProc;
-    parentClass.hInstance = GetModuleHandleA(nullptr);
-    parentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    parentClass.lpszClassName = "TestPreviewMonitor";
-    RegisterClassA(&parentClass);
-    const DWORD style = frameKind == ParentFrame::Captioned ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP;
-    RECT frame = {0, 0, clientWidth, clientHeight};
-    AdjustWindowRect(&frame, style, FALSE);
-    window_ = CreateWindowExA(0, "TestPreviewMonitor", "Preview monitor",
-                              style | WS_VISIBLE | WS_CLIPCHILDREN, 500, 40,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              parentClass.hInstance, nullptr);
+PreviewParent::PreviewParent(int clientWidth, int clientHeight, ParentFrame frameKind)
+    : window_(CreatePreviewMonitor(500, 40, clientWidth, clientHeight, frameKind == ParentFrame::Captioned)) {
     // What its creation queued for this thread; it is a window the saver can use already.
     PumpFor(0);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/saver_process.h"
+#include "tools/run_helpers/preview_monitor.h"
 
 constexpr DWORD kStartTimeoutMs = 10000;
 constexpr DWORD kExitTimeoutMs = 10000;
@@ -48,12 +49,13 @@ inline HWND PreviewChildOf(HWND parent) {
 enum class ParentFrame { Captioned, Borderless };
 class PreviewParent {
 public:
-    PreviewParent(int clientWidth = 152, int clientHeight = 112, ParentFrame frame = ParentFrame::Captioned);
+    PreviewParent(int clientWidth = kPreviewMonitorWidth, int clientHeight = kPreviewMonitorHeight,
+                  ParentFrame frame = ParentFrame::Captioned);
     ~PreviewParent();
     PreviewParent(const PreviewParent&) = delete;
     PreviewParent& operator=(const PreviewParent&) = delete;
     HWND window() const { return window_; }
-    std::string Number() const { return std::to_string(reinterpret_cast<UINT_PTR>(window_)); }
+    std::string Number() const { return WindowNumber(window_); }
     void Destroy();
 
 private:

@@ -1,5 +1,7 @@
 #include "tests/support/saver_process.h"
 
+#include "tools/run_helpers/preview_monitor.h"
+
 #include <cstdio>
 #include <fstream>
 
@@ -50,13 +52,7 @@ SaverProcess::~SaverProcess() {
 }
 
 bool SaverProcess::Start(const std::string& exePath, const std::string& tail) {
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!tail.empty()) commandLine += " " + tail;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    const std::string workDir = exePath.substr(0, exePath.find_last_of("\\/"));
-    return CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          workDir.c_str(), &startup, &info_) != 0;
+    return StartAsThePlatformDoes(exePath, tail, &info_);
 }
 
 DWORD SaverProcess::WaitForExit(DWORD timeoutMs) {

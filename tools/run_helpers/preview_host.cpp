@@ -7,20 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-constexpr int kMonitorWidth = 152;
-constexpr int kMonitorHeight = 112;
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
+#include "tools/run_helpers/preview_monitor.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -29,45 +16,26 @@ int main(int argc, char** argv) {
     }
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 0;
 
-    WNDCLASSA hostClass = {};
-    hostClass.lpfnWndProc = HostProc;
-    hostClass.hInstance = GetModuleHandleA(nullptr);
-    hostClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
-    hostClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    hostClass.lpszClassName = "PreviewMonitor";
-    RegisterClassA(&hostClass);
-    RECT frame = {0, 0, kMonitorWidth, kMonitorHeight};
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_VISIBLE;
-    AdjustWindowRect(&frame, style, FALSE);
-    HWND monitor = CreateWindowExA(0, "PreviewMonitor", "Preview", style, 40, 40, frame.right - frame.left,
-                                   frame.bottom - frame.top, nullptr, nullptr, hostClass.hInstance, nullptr);
-
-    std::string commandLine = std::string("\"") + argv[1] + "\" /p " +
-                              std::to_string(reinterpret_cast<UINT_PTR>(monitor));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
+    HWND monitor = CreatePreviewMonitor(40, 40, kPreviewMonitorWidth, kPreviewMonitorHeight, true);
     PROCESS_INFORMATION saver = {};
-    if (!CreateProcessA(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &saver)) {
-        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+    if (monitor == nullptr || !StartAsThePlatformDoes(argv[1], "/p " + WindowNumber(monitor), &saver)) {
+        std::fprintf(stderr, "cannot start %s in a preview window\n", argv[1]);
         return 1;
     }
-    std::printf("preview window %lu, saver process %lu\n",
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(monitor)), saver.dwProcessId);
+    std::printf("preview window %s, saver process %lu\n", WindowNumber(monitor).c_str(), saver.dwProcessId);
     std::fflush(stdout);
 
     const DWORD start = GetTickCount();
-    MSG msg;
-    for (;;) {
+    // Until the time is up, the user closes the monitor or the saver ends.
+    while (IsWindow(monitor)) {
+        MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) goto done;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
         if (seconds != 0 && GetTickCount() - start >= seconds * 1000) break;
         if (MsgWaitForMultipleObjects(1, &saver.hProcess, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
     }
-done:
     // Closing the monitor ends the preview, as the platform's dialog does.
     if (IsWindow(monitor)) DestroyWindow(monitor);
     DWORD exitCode = 1;
