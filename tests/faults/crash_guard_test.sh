@@ -6,17 +6,14 @@
 # Runs inside tools/with-wine.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-    echo "skipped: run inside tools/with-wine"
-    exit 77
-fi
-bash "$here/crash_guard.sh" wine "$1"
-status=$?
-if [ "$status" -eq 3 ]; then
-    echo "ok: the guard saw the crash at exit"
-    echo "1 passed, 0 failed"
-    exit 0
-fi
-echo "FAILED: the guard answered $status for a process that crashed at exit (3 expected)"
-echo "0 passed, 1 failed"
-exit 1
+# shellcheck source=../support/script_checks.sh
+. "$here/../support/script_checks.sh"
+require_wine_session
+
+guard_answer() {
+    bash "$here/crash_guard.sh" wine "$1"
+    answer=$?
+}
+guard_answer "$1"
+check "the guard saw the crash at exit (answer $answer, 3 expected)" test "$answer" -eq 3
+check_summary

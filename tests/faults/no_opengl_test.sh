@@ -53,9 +53,17 @@ check "no context without a loadable libGL ($injected)" grep -q 'context none' <
 # White under the saver: a black screen is then something it drew.
 wine "$probe_exe" --backdrop 120 >"$work/backdrop.log" 2>&1 &
 backdrop=$!
-for _ in $(seq 100); do grep -q 'backdrop up' "$work/backdrop.log" 2>/dev/null && break; sleep 0.1; done
-sleep 0.5
-check "the screen is white before the saver starts" test "$(capture_root "$work/before.png" && image_max "$work/before.png")" = 255
+# Up and painted: the whole screen white, waited for within a deadline.
+white=0
+for _ in $(seq 100); do
+    if grep -q 'backdrop up' "$work/backdrop.log" 2>/dev/null && capture_root "$work/before.png" &&
+        [ "$(image_min "$work/before.png")" = 255 ]; then
+        white=1
+        break
+    fi
+    sleep 0.1
+done
+check "the screen is white before the saver starts" test "$white" = 1
 
 # Every call into OpenGL traced, so the saver's own log shows what it got.
 "${without_gl[@]}" WINEDEBUG=-all,+seh,err+wgl,+opengl wine "$saver_exe" /s >"$work/saver.log" 2>&1 &
@@ -67,8 +75,17 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 check "the square is up ($square)" test -n "$square"
+# Three shots, each once the square has moved on since the last: the show goes
+# on, and the screen stays black all the while.
+last=$square
 for n in 1 2 3; do
-    sleep 0.5
+    for _ in $(seq 50); do
+        now=$(wine "$square_exe" 2>/dev/null | tr -d '\r')
+        [ -n "$now" ] && [ "$now" != "$last" ] && break
+        sleep 0.1
+    done
+    check "the square moved on ($last -> $now)" test -n "$now" -a "$now" != "$last"
+    last=$now
     check "still running, screen black (shot $n)" \
         test "$(kill -0 "$saver" 2>/dev/null && capture_root "$work/shot$n.png" && image_max "$work/shot$n.png")" = 0
 done

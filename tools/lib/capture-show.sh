@@ -13,6 +13,7 @@
 #   compose_show ROOT GL X Y OUT.png    GL laid over ROOT with its top-left at X,Y
 #   capture_show DIR X Y WIDTH HEIGHT   all of it: DIR/root.png, DIR/gl.png, DIR/show.png
 #   image_max FILE.png [GEOMETRY]       brightest channel value 0..255 (of a crop)
+#   image_min FILE.png [GEOMETRY]       darkest channel value 0..255 (of a crop)
 #   image_mean_rgb FILE.png [GEOMETRY]  "r g b" mean, 0..255 (of a crop)
 #
 # Needs DISPLAY, xwininfo, xwd and ImageMagick's convert.
@@ -68,6 +69,12 @@ image_max() {
     local crop=()
     [ -n "${2:-}" ] && crop=(-crop "$2" +repage)
     convert "$1" "${crop[@]}" -format '%[fx:int(255*max(maxima.r,max(maxima.g,maxima.b))+0.5)]' info:
+}
+
+image_min() {
+    local crop=()
+    [ -n "${2:-}" ] && crop=(-crop "$2" +repage)
+    convert "$1" "${crop[@]}" -format '%[fx:int(255*min(minima.r,min(minima.g,minima.b))+0.5)]' info:
 }
 
 image_mean_rgb() {
