@@ -14,7 +14,7 @@ status=0
 [[ "$type" == "$expected"* ]] || { echo "not a GUI PE of its width: $type"; status=1; }
 imports=$("$objdump" -p "$scr" | sed -n 's/^\s*DLL Name: //p' | tr '[:lower:]' '[:upper:]')
 echo "$type"
-echo "imports:" $imports
+echo "imports:" "$(tr '\n' ' ' <<<"$imports")"
 [ -n "$imports" ] || { echo "no import table found"; exit 1; }
 for dll in $imports; do
     case "$allowed" in *" $dll "*) ;; *) echo "not a platform DLL: $dll"; status=1 ;; esac
