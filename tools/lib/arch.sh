@@ -27,7 +27,7 @@ vorbix_run_elf() {
     local hex=$1 file=$2 escaped="" i said status
     for ((i = 0; i < ${#hex}; i += 2)); do escaped+="\\x${hex:i:2}"; done
     # shellcheck disable=SC2059
-    printf "$escaped" >"$file" && chmod +x "$file" || { echo 255; echo "cannot write $file"; return; }
+    if ! printf "$escaped" >"$file" || ! chmod +x "$file"; then echo 255; echo "cannot write $file"; return; fi
     said=$( { "$file"; } 2>&1 )
     status=$?
     echo "$status"

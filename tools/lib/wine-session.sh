@@ -96,8 +96,8 @@ xvfb_start() {
         if [ ! -e "/tmp/.X11-unix/X$display" ] && [ ! -e "/tmp/.X$display-lock" ]; then
             Xvfb ":$display" -screen 0 "$geometry" -nolisten tcp -ac >"$log" 2>&1 &
             VORBIX_XVFB_PID=$!
-            local tries
-            for tries in $(seq 1 50); do
+            local _
+            for _ in $(seq 1 50); do
                 [ -e "/tmp/.X11-unix/X$display" ] && break
                 kill -0 "$VORBIX_XVFB_PID" 2>/dev/null || break
                 sleep 0.1
