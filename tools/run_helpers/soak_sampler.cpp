@@ -154,7 +154,7 @@ struct Figure {
 
 // Objects that each calibration makes and releases in this process.
 constexpr int kCalibrationObjects = 16;
-constexpr SIZE_T kCalibrationBytes = 16 * 1024 * 1024;
+constexpr SIZE_T kCalibrationBytes = SIZE_T{16} * 1024 * 1024;
 
 std::vector<HGDIOBJ> MakeBrushes() {
     std::vector<HGDIOBJ> brushes;
