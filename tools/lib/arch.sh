@@ -28,8 +28,9 @@ vorbix_run_elf() {
     for ((i = 0; i < ${#hex}; i += 2)); do escaped+="\\x${hex:i:2}"; done
     # shellcheck disable=SC2059
     if ! printf "$escaped" >"$file" || ! chmod +x "$file"; then echo 255; echo "cannot write $file"; return; fi
-    said=$( { "$file"; } 2>&1 )
-    status=$?
+    # Safe under errexit: the callers may run with set -e.
+    status=0
+    said=$( { "$file"; } 2>&1 ) || status=$?
     echo "$status"
     echo "${said##*: }" | tail -n 1
 }
