@@ -18,8 +18,14 @@ bench_build() {
         vorbix_build "$root" --target vorbix square_probe
         return
     fi
+    if [ "$dir" = "$root/build-x64" ]; then
+        vorbix_build_x64 "$root" --target vorbix square_probe
+        return
+    fi
+    local toolchain=mingw-i686
+    [ "${VORBIX_ARCH:-x86}" = x64 ] && toolchain=mingw-x86_64
     if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+        cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
             -DVORBIX_TESTS=OFF >/dev/null
     fi
     cmake --build "$dir" -j "$(nproc)" --target vorbix square_probe

@@ -54,7 +54,7 @@ soak_run() {
     local pid=$! name
     coproc SOAK_SAMPLER { exec wine "$sampler" "$interval_ms" 0 2>"$dir/sampler.log"; }
     local from_sampler=${SOAK_SAMPLER[0]} sampler_pid=$SOAK_SAMPLER_PID
-    local started=$SECONDS line measured=() first=1 ok=1 identity_checked=0
+    local started=$SECONDS line measured=() first=1 ok=1 identity_checked=0 identity_misses=0
 
     while IFS= read -r -t 60 line <&"$from_sampler"; do
         line=${line%$'\r'}
@@ -81,14 +81,21 @@ soak_run() {
                 value[threads]=${value[Threads]:--}
                 value[fds]=$(find "/proc/$pid/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
                 # The sampler found the saver by its window; Wine reads the
-                # private memory it reports from this same /proc file.
+                # private memory it reports from this same /proc file. The two
+                # reads lie a moment apart, and while the saver starts its memory
+                # moves fast: one close match proves it, three misses in a row
+                # (seconds apart) mean another process.
                 if [ "$identity_checked" = 0 ] && [ -n "${value[pagefile_kb]:-}" ] && [ -n "${value[RssAnon]:-}" ]; then
                     if (( value[pagefile_kb] * 10 < value[RssAnon] * 9 || value[pagefile_kb] * 10 > value[RssAnon] * 11 )); then
-                        echo "soak: the sampler watches another process (${value[pagefile_kb]} KiB there, ${value[RssAnon]} KiB here)" >&2
-                        ok=0
-                        break
+                        identity_misses=$((identity_misses + 1))
+                        if (( identity_misses >= 3 )); then
+                            echo "soak: the sampler watches another process (${value[pagefile_kb]} KiB there, ${value[RssAnon]} KiB here, $identity_misses samples in a row)" >&2
+                            ok=0
+                            break
+                        fi
+                    else
+                        identity_checked=1
                     fi
-                    identity_checked=1
                 fi
                 local row=$((SECONDS - started))
                 for name in "${measured[@]}" "${soak_linux_figures[@]}"; do row+=$'\t'${value[$name]:--}; done
@@ -173,6 +180,10 @@ soak_report() {
     local dir=$1 warmup=$2 name state what
     local samples
     samples=$(($(wc -l <"$dir/samples.tsv") - 1))
+    if (( samples < 1 )); then
+        echo "no samples to report"
+        return 0
+    fi
     printf '%s samples. "growth": last value against the first after %s s of warm-up; "change": mean of\n' \
         "$samples" "$warmup"
     printf 'the last third of the samples after warm-up against that of the first third.\n\n'

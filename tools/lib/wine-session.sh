@@ -1,60 +1,140 @@
+# shellcheck shell=bash
 # Sourced by the tools: a private Wine prefix, a virtual X display and a
 # persistent wineserver, so that many Wine processes start quickly.
 #
-#   wine_prefix_ready DIR         create (once) a 32-bit prefix in DIR
+#   wine_use_arch x86|x64         32-bit Wine (Debian's wine command) or the
+#                                 64-bit loader (tools/lib/wine64 first on PATH)
+#   wine_prefix_ready DIR         create (once) a prefix of that width in DIR
 #   xvfb_start WxHxD              start Xvfb on a free display, export DISPLAY
 #   wine_session_start / _stop    keep one wineserver running for the prefix
 #
-# The caller sets traps that call wine_session_cleanup.
+# Each step that fails says what failed, shows the end of its log and what to
+# do, and returns non-zero. The caller sets traps that call wine_session_cleanup.
 
+vorbix_wine_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 VORBIX_XVFB_PID=""
+VORBIX_WINE_ARCH=x86
+
+wine_use_arch() {
+    VORBIX_WINE_ARCH=$1
+    if [ "$1" = x64 ]; then
+        export WINEARCH=win64
+        case ":$PATH:" in
+            *":$vorbix_wine_lib/wine64:"*) ;;
+            *) export PATH="$vorbix_wine_lib/wine64:$PATH" ;;
+        esac
+    else
+        export WINEARCH=win32
+    fi
+}
+
+# Prints the end of LOG, indented, after a line saying what failed.
+vorbix_show_log_tail() {
+    local what=$1 log=$2
+    echo "$what" >&2
+    if [ -s "$log" ]; then
+        echo "  last lines of $log:" >&2
+        tail -n 15 "$log" | sed 's/^/    /' >&2
+    else
+        echo "  ($log is empty)" >&2
+    fi
+}
+
+vorbix_wine_advice() {
+    if [ "$VORBIX_WINE_ARCH" = x86 ]; then
+        echo "  What to do: run tools/install-deps; check that 32-bit programs run here (tools/test checks and" >&2
+        echo "  says so; VORBIX_FORCE_X64=1 takes the 64-bit build instead); delete $WINEPREFIX to start over." >&2
+    else
+        echo "  What to do: run tools/install-deps win64 (Debian's wine64 package gives /usr/lib/wine/wine64);" >&2
+        echo "  delete $WINEPREFIX to start over." >&2
+    fi
+}
 
 wine_prefix_ready() {
     export WINEPREFIX="$1"
     if [ -f "$WINEPREFIX/.vorbix-ready" ]; then
         return 0
     fi
+    local log="$WINEPREFIX.setup.log" status=0 bits=32
+    [ "$VORBIX_WINE_ARCH" = x64 ] && bits=64
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    echo "Creating the Wine prefix $WINEPREFIX (once)..."
-    wine wineboot -i >/dev/null 2>&1 || true
-    # Without a window manager, managed windows make every exit wait two seconds.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # A crash should fail a test at once, not wait on a debugger dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
+    echo "Creating the $bits-bit Wine prefix $WINEPREFIX (once)..."
+    {
+        echo "== wine wineboot -i ($(command -v wine), WINEARCH=$WINEARCH)"
+        wine wineboot -i
+    } >"$log" 2>&1 || status=$?
+    if [ "$status" -eq 0 ]; then
+        # Without a window manager, managed windows make every exit wait two seconds.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 || status=$?
+    fi
+    if [ "$status" -eq 0 ]; then
+        # A crash should fail a test at once, not wait on a debugger dialog.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 ||
+            status=$?
+    fi
+    wineserver -w >>"$log" 2>&1 || true
+    if [ "$status" -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+        local detail="exit code $status"
+        [ "$status" -eq 126 ] && detail="exit code 126: the Wine loader could not be executed"
+        [ "$status" -eq 0 ] && detail="no system.reg was written"
+        vorbix_show_log_tail "Creating the Wine prefix $WINEPREFIX failed ($detail)." "$log"
+        vorbix_wine_advice
+        return 1
+    fi
     touch "$WINEPREFIX/.vorbix-ready"
 }
 
 xvfb_start() {
-    local geometry="$1" display
+    local geometry="$1" display log
+    log=$(mktemp "${TMPDIR:-/tmp}/vorbix-xvfb.XXXXXX")
     for display in $(seq 90 140); do
         if [ ! -e "/tmp/.X11-unix/X$display" ] && [ ! -e "/tmp/.X$display-lock" ]; then
-            Xvfb ":$display" -screen 0 "$geometry" -nolisten tcp -ac >/dev/null 2>&1 &
+            Xvfb ":$display" -screen 0 "$geometry" -nolisten tcp -ac >"$log" 2>&1 &
             VORBIX_XVFB_PID=$!
-            local tries
-            for tries in $(seq 1 50); do
+            local _
+            for _ in $(seq 1 50); do
                 [ -e "/tmp/.X11-unix/X$display" ] && break
+                kill -0 "$VORBIX_XVFB_PID" 2>/dev/null || break
                 sleep 0.1
             done
-            if kill -0 "$VORBIX_XVFB_PID" 2>/dev/null; then
+            if kill -0 "$VORBIX_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ]; then
                 export DISPLAY=":$display"
+                rm -f "$log"
                 return 0
             fi
+            kill "$VORBIX_XVFB_PID" 2>/dev/null || true
+            wait "$VORBIX_XVFB_PID" 2>/dev/null || true
+            VORBIX_XVFB_PID=""
         fi
     done
-    echo "could not start Xvfb" >&2
+    vorbix_show_log_tail "Could not start Xvfb ($geometry) on any display from :90 to :140." "$log"
+    echo "  What to do: run tools/install-deps (package xvfb); remove stale /tmp/.X*-lock files of dead servers." >&2
     return 1
 }
 
 wine_session_start() {
-    wineserver -p
+    if ! wineserver -p; then
+        echo "Could not start the wineserver for $WINEPREFIX ($(command -v wineserver))." >&2
+        vorbix_wine_advice
+        return 1
+    fi
     # Let the explorer/desktop process come up once, outside any measurement.
-    wine cmd /c exit 0 >/dev/null 2>&1 || true
+    # Its output goes to a file: the desktop process lives on and would hold a pipe open.
+    local status=0 log
+    log=$(mktemp "${TMPDIR:-/tmp}/vorbix-wine-start.XXXXXX")
+    wine cmd /c exit 0 >"$log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+        vorbix_show_log_tail "Wine does not run programs in $WINEPREFIX: 'wine cmd /c exit 0' exited with $status." "$log"
+        vorbix_wine_advice
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
 }
 
 wine_session_cleanup() {

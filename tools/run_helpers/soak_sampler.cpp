@@ -25,9 +25,15 @@ namespace {
 
 // --- GDI objects: the process's own GDI handle table -------------------------
 // Wine keeps every GDI object of a process in a table whose address the
-// process environment block holds (as 32-bit Windows does). An entry is in use
-// while its type is nonzero; stock objects carry a flag and are not counted.
-constexpr DWORD kPebGdiHandleTableOffset = 0x94;  // 32-bit PEB
+// process environment block holds (as Windows does). An entry is in use while
+// its type is nonzero; stock objects carry a flag and are not counted. The
+// sampler and the saver come from the same build, so the PEB of the saver has
+// the sampler's own width; the entries have one layout for both widths.
+#ifdef _WIN64
+constexpr SIZE_T kPebGdiHandleTableOffset = 0xF8;
+#else
+constexpr SIZE_T kPebGdiHandleTableOffset = 0x94;
+#endif
 constexpr DWORD kGdiHandleCount = 0x10000;
 
 #pragma pack(push, 1)
@@ -52,7 +58,7 @@ long CountGdiObjects(HANDLE process) {
     if (query == nullptr) return -1;
     PROCESS_BASIC_INFORMATION basic = {};
     if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) return -1;
-    DWORD table = 0;
+    UINT_PTR table = 0;
     SIZE_T read = 0;
     const auto* peb = static_cast<const char*>(static_cast<void*>(basic.PebBaseAddress));
     if (!ReadProcessMemory(process, peb + kPebGdiHandleTableOffset, &table, sizeof(table), &read) ||
@@ -65,7 +71,7 @@ long CountGdiObjects(HANDLE process) {
     std::vector<GdiHandleEntry> chunk(kChunk);
     long inUse = 0;
     for (DWORD first = 0; first < kGdiHandleCount; first += kChunk) {
-        const auto address = reinterpret_cast<const void*>(static_cast<UINT_PTR>(table) + first * sizeof(GdiHandleEntry));
+        const auto address = reinterpret_cast<const void*>(table + first * sizeof(GdiHandleEntry));
         if (!ReadProcessMemory(process, address, chunk.data(), kChunk * sizeof(GdiHandleEntry), &read) ||
             read != kChunk * sizeof(GdiHandleEntry)) {
             return -1;
@@ -148,7 +154,7 @@ struct Figure {
 
 // Objects that each calibration makes and releases in this process.
 constexpr int kCalibrationObjects = 16;
-constexpr SIZE_T kCalibrationBytes = 16 * 1024 * 1024;
+constexpr SIZE_T kCalibrationBytes = SIZE_T{16} * 1024 * 1024;
 
 std::vector<HGDIOBJ> MakeBrushes() {
     std::vector<HGDIOBJ> brushes;
