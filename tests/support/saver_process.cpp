@@ -160,9 +160,26 @@ void ClickLeft() {
 }
 
 void MoveCursorBy(int dx, int dy) {
+    // A move through the input queue, as a mouse makes it. SetCursorPos from
+    // another process is no mouse movement where the saver clips the cursor:
+    // 64-bit Wine (with XInput) drops the warp that comes back as a stale event.
     POINT now;
     GetCursorPos(&now);
-    SetCursorPos(now.x + dx, now.y + dy);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    // Absolute coordinates, in 1/65536 of the screen, are not subject to pointer
+    // acceleration; rounded up, the platform's scaling lands on the pixel itself.
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>(((static_cast<LONGLONG>(now.x + dx) << 16) + width - 1) / width);
+    input.mi.dy = static_cast<LONG>(((static_cast<LONGLONG>(now.y + dy) << 16) + height - 1) / height);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof(INPUT));
+    // Wine passes the new position on to the X server, and a saver that reads the
+    // pointer before it gets there sees it unmoved. The same move once more, after
+    // a pause, puts the cursor nowhere else and lets the saver look again.
+    PumpFor(150);
+    SendInput(1, &input, sizeof(INPUT));
 }
 
 std::string ClassNameOf(HWND window) {
