@@ -38,10 +38,8 @@ TEST(ExitPath, EveryWayOfEndingTheFullScreenSaverExitsCleanly) {
         SCOPED_TRACE(ending.name);
         ParkCursor();
         SaverProcess saver;
-        ASSERT_TRUE(saver.Start(SaverExe(), "/s"));
-        const HWND window = FindSaverWindow(saver);
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+        HWND window = nullptr;
+        ASSERT_TRUE(StartFullScreen(saver, SaverExe(), &window));
         const HWND square = FindSquare(window);
         ASSERT_NE(square, nullptr);
         ending.act(window, square);
@@ -55,11 +53,9 @@ TEST(ExitPath, EveryWayOfEndingTheFullScreenSaverExitsCleanly) {
 TEST(ExitPath, QuitPostedFromOutsideEndsWithTheContextStillCurrent) {
     ParkCursor();
     SaverProcess saver;
-    ASSERT_TRUE(saver.Start(SaverExe(), "/s"));
-    const HWND window = FindSaverWindow(saver);
-    ASSERT_NE(window, nullptr);
+    HWND window = nullptr;
     // The quit has to come once the context exists and the loop runs.
-    ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+    ASSERT_TRUE(StartFullScreen(saver, SaverExe(), &window));
     ASSERT_NE(FindSquare(window), nullptr);
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     ASSERT_TRUE(PostThreadMessageA(thread, WM_QUIT, 0, 0));

@@ -11,10 +11,7 @@ class FullScreen : public ::testing::Test {
 protected:
     void SetUp() override {
         ParkCursor();
-        ASSERT_TRUE(saver_.Start(SaverExe(), "/s"));
-        window_ = FindSaverWindow(saver_);
-        ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitUntilReadyForInput(saver_, window_));
+        ASSERT_TRUE(StartFullScreen(saver_, SaverExe(), &window_));
         square_ = FindSquare(window_);
         ASSERT_NE(square_, nullptr);
     }

@@ -107,10 +107,8 @@ TEST_F(Win98Saver, NoPasswordInUseMeansNoVerifier) {
         std::unique_ptr<ScopedRegistryValue> zero;
         if (value == 0u) zero.reset(new ScopedRegistryValue(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 0u));
         SaverProcess saver;
-        ASSERT_TRUE(saver.Start(exe_, "/s"));
-        const HWND window = FindSaverWindow(saver);
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+        HWND window = nullptr;
+        ASSERT_TRUE(StartFullScreen(saver, exe_, &window));
         PressKey(VK_SPACE);
         EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
     }
@@ -135,10 +133,8 @@ TEST(NtPlatform, PasswordValueIsNeverReadOutsideWindows9x) {
     ScopedEnvironment answers(kVerifierAnswersVariable, "0");
     ParkCursor();
     SaverProcess saver;
-    ASSERT_TRUE(saver.Start(exe, "/s"));
-    const HWND window = FindSaverWindow(saver);
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+    HWND window = nullptr;
+    ASSERT_TRUE(StartFullScreen(saver, exe, &window));
     PressKey(VK_SPACE);
     EXPECT_EQ(saver.WaitForExit(kExitTimeoutMs), 0u);
     EXPECT_TRUE(ReadLines(log).empty());
@@ -182,10 +178,8 @@ protected:
 TEST_P(PlatformVersionSaver, KeyAsksTheVerifierAndTheStateMarksTheRunOnlyOnWindows9x) {
     const bool windows9x = GetParam().windows9x;
     SaverProcess saver;
-    ASSERT_TRUE(saver.Start(copy_.exe(), "/s"));
-    const HWND window = FindSaverWindow(saver);
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitUntilReadyForInput(saver, window));
+    HWND window = nullptr;
+    ASSERT_TRUE(StartFullScreen(saver, copy_.exe(), &window));
     EXPECT_EQ(PlatformSaysSaverRuns(), 1u) << "the screen-saver-running state while it runs";
 
     PressKey(VK_SPACE);

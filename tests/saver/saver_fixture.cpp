@@ -71,6 +71,14 @@ ScopedRegistryValue::~ScopedRegistryValue() {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult StartFullScreen(SaverProcess& saver, const std::string& exePath, HWND* window) {
+    *window = nullptr;
+    if (!saver.Start(exePath, "/s")) return ::testing::AssertionFailure() << "cannot start " << exePath;
+    *window = FindSaverWindow(saver);
+    if (*window == nullptr) return ::testing::AssertionFailure() << "no saver window appeared";
+    return WaitUntilReadyForInput(saver, *window);
+}
+
 ::testing::AssertionResult RunsOn(SaverProcess& saver) {
     if (!saver.WaitUntilIdle(kExitTimeoutMs)) {
         return ::testing::AssertionFailure() << "the saver never went idle";

@@ -39,6 +39,10 @@ inline HWND PreviewChildOf(HWND parent) {
 // start-up and waits in its message loop.
 ::testing::AssertionResult WaitUntilReadyForInput(const SaverProcess& saver, HWND window);
 
+// Starts exePath full screen ("/s") as the platform does and waits until it is ready for
+// input; its saver window goes to *window.
+::testing::AssertionResult StartFullScreen(SaverProcess& saver, const std::string& exePath, HWND* window);
+
 // Whether the saver runs on after what the test has done to it: it has taken all of that,
 // and what that made it post to itself, and has not ended within kQuietMs after that.
 ::testing::AssertionResult RunsOn(SaverProcess& saver);

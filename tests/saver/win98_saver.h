@@ -34,10 +34,7 @@ protected:
 
     // Starts full screen and waits until the saver can take input.
     void StartSaver() {
-        ASSERT_TRUE(saver_.Start(exe_, "/s"));
-        window_ = FindSaverWindow(saver_);
-        ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitUntilReadyForInput(saver_, window_));
+        ASSERT_TRUE(StartFullScreen(saver_, exe_, &window_));
         square_ = FindSquare(window_);
         ASSERT_NE(square_, nullptr);
     }
