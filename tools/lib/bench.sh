@@ -2,7 +2,7 @@
 # Sourced by tools/bench: building, the native helpers, the Linux processes of
 # one Wine prefix, and small statistics.
 #
-#   bench_build ROOT DIR               the saver and square_probe, in DIR
+#   bench_build ROOT DIR               the saver and square_probe, in DIR (the preset of VORBIX_ARCH)
 #   bench_helpers ROOT DIR             compiles the native helpers into DIR/bench
 #   bench_prefix_pids                  PIDs of every process of $WINEPREFIX
 #   bench_saver_pid                    the one whose command line names vorbix.scr
@@ -13,29 +13,28 @@
 #   bench_drain FD LOG                 the helper's remaining lines
 
 bench_build() {
-    local root=$1 dir=$2
-    if [ "$dir" = "$root/build" ]; then
-        vorbix_build "$root" --target vorbix square_probe
-        return
-    fi
-    if [ "$dir" = "$root/build-x64" ]; then
-        vorbix_build_x64 "$root" --target vorbix square_probe
-        return
-    fi
-    local toolchain=mingw-i686
-    [ "${VORBIX_ARCH:-x86}" = x64 ] && toolchain=mingw-x86_64
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
-            -DVORBIX_TESTS=OFF >/dev/null
-    fi
-    cmake --build "$dir" -j "$(nproc)" --target vorbix square_probe
+    local root=$1 dir=$2 preset=windows
+    [ "${VORBIX_ARCH:-x86}" = x64 ] && preset=windows-x64
+    vorbix_build_preset "$root" "$preset" "$dir" --target vorbix square_probe
 }
 
 bench_helpers() {
     local src="$1/tools/bench_helpers" out="$2/bench"
-    mkdir -p "$out"
-    cc -O2 -Wall -Wextra -o "$out/frame_watch" "$src/frame_watch.c" -lXdamage -lX11
-    cc -O2 -Wall -Wextra -o "$out/key_to_exit" "$src/key_to_exit.c" -lXi -lX11
+    mkdir -p "$out" || return 1
+    bench_compile "$src" "$out" frame_watch -lXdamage -lX11 &&
+        bench_compile "$src" "$out" key_to_exit -lXi -lX11
+}
+
+# bench_compile SRC OUT NAME LIBS...: one native helper, saying what failed.
+bench_compile() {
+    local src=$1 out=$2 name=$3
+    shift 3
+    if ! cc -O2 -Wall -Wextra -o "$out/$name" "$src/$name.c" "$@" 2>"$out/$name.build.log"; then
+        echo "Compiling the bench helper $name failed; last lines of $out/$name.build.log:" >&2
+        tail -n 15 "$out/$name.build.log" | sed 's/^/    /' >&2
+        echo "  What to do: run tools/install-deps (gcc, libx11-dev, libxdamage-dev, libxi-dev)." >&2
+        return 1
+    fi
 }
 
 # Every Wine process (wineserver included) carries its prefix in its

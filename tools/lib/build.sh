@@ -1,8 +1,10 @@
 # shellcheck shell=bash
 # Sourced by the tools: configures and builds with the CMake presets.
-#   vorbix_build ROOT [ARGS]          the 32-bit cross build in build/
-#   vorbix_build_x64 ROOT [ARGS]      the 64-bit cross build in build-x64/
-#   vorbix_build_native ROOT [ARGS]   the platform-free logic under the sanitizers, with the fuzzers
+#   vorbix_build ROOT [ARGS]          the 32-bit cross build in build/ (preset windows)
+#   vorbix_build_x64 ROOT [ARGS]      the 64-bit cross build in build-x64/ (preset windows-x64)
+#   vorbix_build_native ROOT [ARGS]   the platform-free logic under the sanitizers, with the
+#                                     fuzzers, in build-native/ (preset native-sanitize)
+#   vorbix_build_preset ROOT PRESET DIR [ARGS]   a preset's build in another folder
 # ARGS go to `cmake --build` (e.g. --target vorbix). The build's output goes
 # to stdout, and with the configuration's to DIR/last-build.log; a failure is said on stderr with the end of that
 # log and what to do, and the function returns non-zero.
@@ -14,8 +16,8 @@ vorbix_build_preset() {
     log=$dir/last-build.log
     : >"$log"
     {
-        echo "== cmake --preset $preset" >>"$log"
-        cmake --preset "$preset" -S "$root" >>"$log" || exit
+        echo "== cmake --preset $preset -B $dir" >>"$log"
+        (cd "$root" && cmake --preset "$preset" -B "$dir") >>"$log" || exit
         echo "== cmake --build $dir $*"
         cmake --build "$dir" -j "$(nproc)" "$@"
     } 2>&1 | tee -a "$log"
