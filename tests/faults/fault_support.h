@@ -25,6 +25,8 @@ public:
     UINT Send();
 
 private:
+    InputBurst& MouseEvent(LONG dx, LONG dy, DWORD flags);
+    InputBurst& KeyEvent(WORD virtualKey, DWORD flags);
     std::vector<INPUT> inputs_;
 };
 
