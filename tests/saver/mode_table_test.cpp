@@ -125,14 +125,12 @@ namespace {
 // Configure and preview under one version of each family, with the password switched on
 // and the stand-in verifier beside the saver: on Windows 9x the verifier is loaded in
 // every mode, yet neither mode asks it, nor does a preview mark the saver as running.
-class PlatformFamilyModes : public ::testing::TestWithParam<PlatformVersion> {
+class PlatformFamilyModes : public VersionedSaverTest {
 protected:
-    PlatformFamilyModes()
-        : copy_(std::string("vbxm") + GetParam().wineName, GetParam().wineName),
-          log_(copy_.folder() + "\\verifier.log") {}
+    PlatformFamilyModes() : VersionedSaverTest("vbxm") {}
 
     void SetUp() override {
-        ASSERT_EQ(copy_.ReportedVersion(), GetParam().reported) << "Wine does not report the version asked for";
+        ASSERT_TRUE(ReportsTheVersionAskedFor());
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
     }
 
@@ -143,11 +141,6 @@ protected:
         if (GetParam().windows9x) expected = {"attach", release};
         EXPECT_EQ(ReadLines(log_), expected);
     }
-
-    VersionedCopy copy_;
-    std::string log_;
-    ScopedRegistryValue usePassword_{HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword", 1u};
-    ScopedEnvironment logFile_{kVerifierLogVariable, log_};
 };
 
 }  // namespace

@@ -144,14 +144,12 @@ namespace {
 
 // The saver as each version of Windows that Wine can report runs it, with the password
 // switched on and the stand-in verifier beside it.
-class PlatformVersionSaver : public ::testing::TestWithParam<PlatformVersion> {
+class PlatformVersionSaver : public VersionedSaverTest {
 protected:
-    PlatformVersionSaver()
-        : copy_(std::string("vbx") + GetParam().wineName, GetParam().wineName),
-          log_(copy_.folder() + "\\verifier.log") {}
+    PlatformVersionSaver() : VersionedSaverTest("vbx") {}
 
     void SetUp() override {
-        ASSERT_EQ(copy_.ReportedVersion(), GetParam().reported) << "Wine does not report the version asked for";
+        ASSERT_TRUE(ReportsTheVersionAskedFor());
         // Windows 9x has the saver set the state and clear it again; elsewhere a state set
         // beforehand shows that the saver leaves it alone.
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, StateBefore(), nullptr, 0);
@@ -163,10 +161,6 @@ protected:
     // The screen-saver-running state before the saver starts.
     static UINT StateBefore() { return GetParam().windows9x ? 0u : 1u; }
 
-    VersionedCopy copy_;
-    std::string log_;
-    ScopedRegistryValue usePassword_{HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1u};
-    ScopedEnvironment logFile_{kVerifierLogVariable, log_};
     ScopedEnvironment answers_{kVerifierAnswersVariable, "0,1"};
 };
 

@@ -59,6 +59,27 @@ private:
     std::string probe_;
 };
 
+// A copy of the saver run as one version of Windows, with the screen saver password switched
+// on and the stand-in verifier beside it logging to log_. Each test suite names its copies
+// with a prefix of its own, so that their Wine settings stay apart.
+class VersionedSaverTest : public ::testing::TestWithParam<PlatformVersion> {
+protected:
+    explicit VersionedSaverTest(const std::string& copyPrefix)
+        : copy_(copyPrefix + GetParam().wineName, GetParam().wineName), log_(copy_.folder() + "\\verifier.log") {}
+
+    ::testing::AssertionResult ReportsTheVersionAskedFor() const {
+        const DWORD reported = copy_.ReportedVersion();
+        if (reported == GetParam().reported) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "Wine reports " << reported << " for " << GetParam().wineName
+                                             << ", not " << GetParam().reported;
+    }
+
+    VersionedCopy copy_;
+    std::string log_;
+    ScopedRegistryValue usePassword_{HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1u};
+    ScopedEnvironment logFile_{kVerifierLogVariable, log_};
+};
+
 // Whether the platform counts a screen saver as running (SPI_GETSCREENSAVERRUNNING), asked
 // from a process of its own: 1 or 0, kProbeFailed, or STILL_ACTIVE if the probe hangs.
 inline DWORD PlatformSaysSaverRuns() {

@@ -18,6 +18,9 @@ constexpr DWORD kExitTimeoutMs = 10000;
 // through the X server), and for a few ticks of its timers.
 constexpr DWORD kQuietMs = 150;
 
+// Where the platform keeps the screen saver settings of the user, the password switch among them.
+constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+
 inline std::string SaverExe() { return BinDir() + "\\vorbix.scr"; }
 
 inline HWND FindSaverWindow(const SaverProcess& saver) {

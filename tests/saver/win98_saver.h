@@ -10,8 +10,6 @@
 #include "tests/saver/platform_version.h"
 #include "tests/saver/saver_fixture.h"
 
-constexpr char kDesktopKey[] = "Control Panel\\Desktop";
-
 // Lines of the stand-in's log that start with prefix ("verify", "answer 2 0", ...).
 inline int CountPrefixed(const std::vector<std::string>& lines, const std::string& prefix) {
     int count = 0;
