@@ -36,6 +36,19 @@ void LoadPasswordVerifier() {
     RegCloseKey(desktopKey);
 }
 
+// On Windows Vista and later, at a display scale above 100 %, a process that does not
+// say it handles the scale itself is given scaled-down metrics and its windows are
+// stretched: the sphere would be drawn into fewer pixels and blurred. Older systems
+// lack the call and draw at the display's resolution anyway.
+void DrawAtTheDisplaysResolution() {
+    typedef BOOL(WINAPI * SetProcessDpiAwareFn)();
+    HMODULE user32 = GetModuleHandleA("USER32.DLL");
+    if (user32 == nullptr) return;
+    const auto setAware = reinterpret_cast<SetProcessDpiAwareFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+    if (setAware != nullptr) setAware();
+}
+
 HWND WindowFromNumber(std::uint32_t number) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number));
 }
@@ -62,11 +75,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     const ModeChoice choice = ScanCommandTail(lpCmdLine != nullptr ? lpCmdLine : "");
     switch (choice.mode) {
         case SaverMode::FullScreen:
+            DrawAtTheDisplaysResolution();
             return RunSaver(nullptr);
         case SaverMode::Preview: {
             g_isPreview = 1;
             HWND parent = WindowFromNumber(choice.handleNumber);
             if (parent == nullptr || !IsWindow(parent)) return 0;
+            DrawAtTheDisplaysResolution();
             return RunSaver(parent);
         }
         case SaverMode::ChangePassword: {

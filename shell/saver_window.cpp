@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "resources/about_dialog.h"
+#include "shell/screen_area.h"
 #include "shell/shell.h"
 
 HWND g_saverWindow;
@@ -32,25 +33,25 @@ BOOL RegisterClasses() {
 }
 
 HWND CreateSaverWindow(HWND parent) {
-    int width;
-    int height;
+    ScreenArea area;
     DWORD style;
     DWORD extendedStyle;
     if (parent != nullptr) {
         RECT client;
         GetClientRect(parent, &client);
-        width = client.right;
-        height = client.bottom;
+        area = {0, 0, client.right, client.bottom};
         style = WS_CHILD;
         extendedStyle = 0;
     } else {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        // Every monitor, so that none shows the desktop or takes input past the saver.
+        area = FullScreenArea(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         style = WS_POPUP | WS_VISIBLE;
         extendedStyle = WS_EX_TOPMOST;
     }
-    g_saverWindow = CreateWindowExA(extendedStyle, kSaverClassName, kSaverTitle, style, 0, 0, width,
-                                    height, parent, nullptr, g_hInstance, nullptr);
+    g_saverWindow = CreateWindowExA(extendedStyle, kSaverClassName, kSaverTitle, style, area.x, area.y,
+                                    area.width, area.height, parent, nullptr, g_hInstance, nullptr);
     return g_saverWindow;
 }
 

@@ -30,7 +30,7 @@ void ShowConfigureDialog();
 // Saver window and message loop; returns the exit code.
 int RunSaver(HWND parent);
 BOOL RegisterClasses();
-// The saver window, full screen or filling `parent`'s client area; also kept
+// The saver window, covering every monitor or filling `parent`'s client area; also kept
 // in g_saverWindow. The classes must be registered.
 HWND CreateSaverWindow(HWND parent);
 

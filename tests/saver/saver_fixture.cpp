@@ -88,11 +88,12 @@ ScopedRegistryValue::~ScopedRegistryValue() {
     return ::testing::AssertionSuccess();
 }
 
-void ParkCursor() {
-    const POINT rest = {GetSystemMetrics(SM_CXSCREEN) * 7 / 8, GetSystemMetrics(SM_CYSCREEN) * 5 / 6};
+void ParkCursor() { ParkCursorAt(GetSystemMetrics(SM_CXSCREEN) * 7 / 8, GetSystemMetrics(SM_CYSCREEN) * 5 / 6); }
+
+void ParkCursorAt(int x, int y) {
     POINT now;
-    if (GetCursorPos(&now) && now.x == rest.x && now.y == rest.y) return;
-    SetCursorPos(rest.x, rest.y);
+    if (GetCursorPos(&now) && now.x == x && now.y == y) return;
+    SetCursorPos(x, y);
     // Wine passes a warp of the cursor on through the X server, later, as motion over the
     // windows under it; this thread takes its share now rather than while a saver watches.
     PumpFor(100);

@@ -102,6 +102,7 @@ private:
     const char* name_;
 };
 
-// Puts the cursor at a fixed spot near the bottom right of the screen, so that a saver
-// started afterwards records a cursor that stays still.
+// Puts the cursor at a fixed spot near the bottom right of the primary monitor (or at x, y),
+// so that a saver started afterwards records a cursor that stays still.
 void ParkCursor();
+void ParkCursorAt(int x, int y);

@@ -159,22 +159,25 @@ void ClickLeft() {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-void MoveCursorBy(int dx, int dy) {
+void MoveCursorBy(int dx, int dy, const std::function<void()>& meanwhile) {
     // A move through the input queue, as a mouse makes it. SetCursorPos from
     // another process is no mouse movement where the saver clips the cursor:
     // 64-bit Wine (with XInput) drops the warp that comes back as a stale event.
     POINT now;
     GetCursorPos(&now);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    // Absolute coordinates, in 1/65536 of the screen, are not subject to pointer
-    // acceleration; rounded up, the platform's scaling lands on the pixel itself.
+    // Absolute coordinates, in 1/65536 of the desktop of every monitor, are not subject
+    // to pointer acceleration; rounded up, the platform's scaling lands on the pixel itself.
+    const LONGLONG left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const LONGLONG top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const LONGLONG width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const LONGLONG height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(((static_cast<LONGLONG>(now.x + dx) << 16) + width - 1) / width);
-    input.mi.dy = static_cast<LONG>(((static_cast<LONGLONG>(now.y + dy) << 16) + height - 1) / height);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = static_cast<LONG>((((now.x + dx - left) << 16) + width - 1) / width);
+    input.mi.dy = static_cast<LONG>((((now.y + dy - top) << 16) + height - 1) / height);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     SendInput(1, &input, sizeof(INPUT));
+    if (meanwhile) meanwhile();
     // Wine passes the new position on to the X server, and a saver that reads the
     // pointer before it gets there sees it unmoved. The same move once more, after
     // a pause, puts the cursor nowhere else and lets the saver look again.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,9 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
 // Real input through the platform's input queue.
 void PressKey(WORD virtualKey);
 void ClickLeft();
-void MoveCursorBy(int dx, int dy);
+// Moves the cursor by (dx, dy) from where it is, on any monitor; meanwhile runs
+// between the move and the platform's settling of it.
+void MoveCursorBy(int dx, int dy, const std::function<void()>& meanwhile = {});
 
 std::string ClassNameOf(HWND window);
 std::string TextOf(HWND window);

@@ -4,8 +4,15 @@
 #
 #   wine_use_arch x86|x64         32-bit Wine (Debian's wine command) or the
 #                                 64-bit loader (tools/lib/wine64 first on PATH)
-#   wine_prefix_ready DIR         create (once) a prefix of that width in DIR
+#   wine_prefix_ready DIR [xinerama]   create (once) a prefix of that width in
+#                                 DIR; with xinerama, one that takes its monitors
+#                                 from Xinerama, as two_monitors_start lays them out
 #   xvfb_start WxHxD              start Xvfb on a free display, export DISPLAY
+#   two_monitors_start            an 800x600 and a 1024x768 monitor side by side:
+#                                 Xephyr with Xinerama, in windows on the current
+#                                 DISPLAY (xvfb_start 1824x768x24 gives room for
+#                                 them); exports DISPLAY (Xephyr's) and
+#                                 VORBIX_HOST_DISPLAY (the one it is nested in)
 #   wine_session_start / _stop    keep one wineserver running for the prefix
 #
 # Each step that fails says what failed, shows the end of its log and what to
@@ -17,6 +24,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 VORBIX_XVFB_PID=""
+VORBIX_XEPHYR_PID=""
 VORBIX_WINE_ARCH=x86
 
 wine_use_arch() {
@@ -56,6 +64,7 @@ vorbix_wine_advice() {
 
 wine_prefix_ready() {
     export WINEPREFIX="$1"
+    local monitors=${2:-}
     if [ -f "$WINEPREFIX/.vorbix-ready" ]; then
         return 0
     fi
@@ -77,6 +86,10 @@ wine_prefix_ready() {
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 ||
             status=$?
     fi
+    if [ "$status" -eq 0 ] && [ "$monitors" = xinerama ]; then
+        # Wine reads several monitors of a nested X server only through Xinerama.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >>"$log" 2>&1 || status=$?
+    fi
     wineserver -w >>"$log" 2>&1 || true
     if [ "$status" -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
         local detail="exit code $status"
@@ -89,31 +102,62 @@ wine_prefix_ready() {
     touch "$WINEPREFIX/.vorbix-ready"
 }
 
-xvfb_start() {
-    local geometry="$1" display log
-    log=$(mktemp "${TMPDIR:-/tmp}/vorbix-xvfb.XXXXXX")
-    for display in $(seq 90 140); do
-        if [ ! -e "/tmp/.X11-unix/X$display" ] && [ ! -e "/tmp/.X$display-lock" ]; then
-            Xvfb ":$display" -screen 0 "$geometry" -nolisten tcp -ac >"$log" 2>&1 &
-            VORBIX_XVFB_PID=$!
-            local _
-            for _ in $(seq 1 50); do
-                [ -e "/tmp/.X11-unix/X$display" ] && break
-                kill -0 "$VORBIX_XVFB_PID" 2>/dev/null || break
-                sleep 0.1
-            done
-            if kill -0 "$VORBIX_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ]; then
-                export DISPLAY=":$display"
-                rm -f "$log"
-                return 0
-            fi
-            kill "$VORBIX_XVFB_PID" 2>/dev/null || true
-            wait "$VORBIX_XVFB_PID" 2>/dev/null || true
-            VORBIX_XVFB_PID=""
+# vorbix_x_server_start LOG FIRST LAST SERVER [ARGS...]: runs SERVER :N ARGS on
+# the first free display N from FIRST to LAST, its output in LOG, and waits for
+# its socket; sets VORBIX_X_PID and VORBIX_X_DISPLAY.
+vorbix_x_server_start() {
+    local log=$1 first=$2 last=$3 display pid _
+    shift 3
+    for display in $(seq "$first" "$last"); do
+        if [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; then continue; fi
+        "$1" ":$display" "${@:2}" >"$log" 2>&1 &
+        pid=$!
+        for _ in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$display" ] && break
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ]; then
+            VORBIX_X_PID=$pid
+            VORBIX_X_DISPLAY=:$display
+            return 0
         fi
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
+    return 1
+}
+
+xvfb_start() {
+    local geometry="$1" log
+    log=$(mktemp "${TMPDIR:-/tmp}/vorbix-xvfb.XXXXXX")
+    if vorbix_x_server_start "$log" 90 140 Xvfb -screen 0 "$geometry" -nolisten tcp -ac; then
+        VORBIX_XVFB_PID=$VORBIX_X_PID
+        export DISPLAY=$VORBIX_X_DISPLAY
+        rm -f "$log"
+        return 0
+    fi
     vorbix_show_log_tail "Could not start Xvfb ($geometry) on any display from :90 to :140." "$log"
     echo "  What to do: run tools/install-deps (package xvfb); remove stale /tmp/.X*-lock files of dead servers." >&2
+    return 1
+}
+
+# The monitors' layout that Wine reports through Xinerama.
+VORBIX_TWO_MONITORS=(800x600 1024x768)
+
+two_monitors_start() {
+    export VORBIX_HOST_DISPLAY=$DISPLAY
+    local log screens=() size
+    for size in "${VORBIX_TWO_MONITORS[@]}"; do screens+=(-screen "$size"); done
+    log=$(mktemp "${TMPDIR:-/tmp}/vorbix-xephyr.XXXXXX")
+    if vorbix_x_server_start "$log" 141 190 Xephyr +xinerama "${screens[@]}" -nolisten tcp -ac; then
+        VORBIX_XEPHYR_PID=$VORBIX_X_PID
+        export DISPLAY=$VORBIX_X_DISPLAY
+        rm -f "$log"
+        return 0
+    fi
+    vorbix_show_log_tail "Could not start Xephyr (two monitors, ${VORBIX_TWO_MONITORS[*]}) inside $DISPLAY." "$log"
+    echo "  What to do: run tools/install-deps (package xserver-xephyr); remove stale /tmp/.X*-lock files of dead servers." >&2
     return 1
 }
 
@@ -139,6 +183,11 @@ wine_session_start() {
 
 wine_session_cleanup() {
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+    if [ -n "$VORBIX_XEPHYR_PID" ]; then
+        kill "$VORBIX_XEPHYR_PID" >/dev/null 2>&1 || true
+        wait "$VORBIX_XEPHYR_PID" 2>/dev/null || true
+        VORBIX_XEPHYR_PID=""
+    fi
     if [ -n "$VORBIX_XVFB_PID" ]; then
         kill "$VORBIX_XVFB_PID" >/dev/null 2>&1 || true
         wait "$VORBIX_XVFB_PID" 2>/dev/null || true
