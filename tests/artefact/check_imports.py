@@ -17,6 +17,10 @@ import sys
 import tempfile
 from pathlib import Path
 
+# The PE headers are read as tools/package reads them.
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "lib"))
+from pe_file import DIRECTORY_DELAY_IMPORT, DIRECTORY_IMPORT, PeError, PeFile
+
 ORDER_9X = ["95", "95-OSR2", "98", "ME", "none"]
 ORDER_NT = ["NT3.1", "NT3.5", "NT3.51", "NT4.0", "2000", "XP", "2003", "Vista", "7", "8", "10", "none"]
 LIMIT_9X = "95"
@@ -30,58 +34,16 @@ PLATFORM_DLLS_64 = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "
 UNICODE_STUB_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL"}
 
 
-class PeError(Exception):
-    pass
-
-
 # ---------------------------------------------------------------- the PE file
 
 def read_imports(data):
     """Returns (kind, [(dll, [name or ordinal int, ...]), ...]); kind is "PE32" or "PE32+"."""
-    def u16(at):
-        return struct.unpack_from("<H", data, at)[0]
-
-    def u32(at):
-        return struct.unpack_from("<I", data, at)[0]
-
-    def u64(at):
-        return struct.unpack_from("<Q", data, at)[0]
-
-    if len(data) < 0x40 or data[:2] != b"MZ":
-        raise PeError("no DOS header")
-    pe = u32(0x3C)
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise PeError("no PE signature")
-    coff = pe + 4
-    section_count = u16(coff + 2)
-    optional_size = u16(coff + 16)
-    optional = coff + 20
-    magic = u16(optional)
-    if magic == 0x10B:
-        kind, directories, thunk_size = "PE32", optional + 96, 4
-    elif magic == 0x20B:
-        kind, directories, thunk_size = "PE32+", optional + 112, 8
-    else:
-        raise PeError("unknown optional header magic 0x%x" % magic)
-    directory_count = u32(directories - 4)
-    if directory_count < 2:
-        return kind, []
-    import_rva = u32(directories + 8)
-    if directory_count > 13 and u32(directories + 13 * 8) != 0:
+    pe = PeFile(data)
+    kind, offset = pe.kind, pe.offset
+    thunk_size = 4 if kind == "PE32" else 8
+    if pe.directory(DIRECTORY_DELAY_IMPORT) != 0:
         raise PeError("delay-load imports are present and are not checked")
-
-    sections = []
-    table = optional + optional_size
-    for index in range(section_count):
-        at = table + 40 * index
-        virtual_size, virtual_address, raw_size, raw_pointer = struct.unpack_from("<IIII", data, at + 8)
-        sections.append((virtual_address, max(virtual_size, raw_size), raw_pointer))
-
-    def offset(rva):
-        for start, size, raw in sections:
-            if start <= rva < start + size:
-                return raw + rva - start
-        raise PeError("RVA 0x%x lies in no section" % rva)
+    import_rva = pe.directory(DIRECTORY_IMPORT)
 
     def text(rva):
         at = offset(rva)
@@ -100,7 +62,7 @@ def read_imports(data):
         functions = []
         thunk = offset(lookup or address)
         while True:
-            entry = u32(thunk) if thunk_size == 4 else u64(thunk)
+            entry = pe.u32(thunk) if thunk_size == 4 else pe.u64(thunk)
             if entry == 0:
                 break
             if entry >> (thunk_size * 8 - 1):

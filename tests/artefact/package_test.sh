@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The download, packed as tools/package packs it from this build's 32-bit saver
+# and the 64-bit one: the savers as built and of the right machine, checksums
+# that sha256sum accepts, install notes with CRLF line ends that name the
+# product version, and a refusal, with nothing written, of savers swapped.
+#   package_test.sh SOURCE_DIR X86_SCR X64_SCR
+set -euo pipefail
+source_dir=$1
+x86=$(realpath -m "$2")
+x64=$(realpath -m "$3")
+packer=$source_dir/tools/lib/package_zip.py
+for scr in "$x86" "$x64"; do
+    if [ ! -f "$scr" ]; then
+        echo "no saver at $scr: cmake --build --preset windows-x64 --target vorbix builds the 64-bit one" \
+            "(tools/test and tools/package do)"
+        exit 1
+    fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() { echo "$*"; status=1; }
+
+# Found by the signature of the version block's fixed part, not through the
+# resource directory that the packer walks: dwProductVersionMS and LS, as
+# 16-bit words minor, major, fourth, third.
+product_version() {
+    local at
+    at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$1" | cut -d: -f1)
+    if [ "$(wc -w <<<"$at")" -ne 1 ]; then
+        echo "expected one fixed version part in $1, found it at: ${at:-none}" >&2
+        return 1
+    fi
+    od -An -tu2 -j $((at + 16)) -N 8 "$1" | awk '{ print $2 "." $1 "." $4 "." $3 }'
+}
+version=$(product_version "$x86")
+
+python3 "$packer" "$x86" "$x64" "$work/out" >/dev/null
+zip=$work/out/vorbix-$version.zip
+[ -f "$zip" ] || { echo "no vorbix-$version.zip; the packer wrote: $(ls "$work/out")"; exit 1; }
+entries=$(unzip -Z1 "$zip" | paste -sd' ')
+[ "$entries" = "vorbix.scr x64/vorbix.scr README.txt SHA256SUMS" ] || fail "the zip holds: $entries"
+unzip -q "$zip" -d "$work/unpacked"
+cd "$work/unpacked"
+
+check_saver() {
+    local name=$1 built=$2 expected=$3 type
+    type=$(file -b "$name")
+    [[ $type == "$expected"* ]] || fail "$name is not a $expected: $type"
+    cmp "$name" "$built" || fail "$name is not the build's $built"
+    grep -qF "$(sha256sum <"$built" | cut -d' ' -f1)" README.txt || fail "README.txt lacks the SHA-256 of $built"
+}
+check_saver vorbix.scr "$x86" 'PE32 executable (GUI) Intel 80386'
+check_saver x64/vorbix.scr "$x64" 'PE32+ executable (GUI) x86-64'
+sha256sum -c SHA256SUMS || fail "SHA256SUMS does not verify"
+if LC_ALL=C grep -qv $'\r$' README.txt; then
+    fail "README.txt has lines without CRLF: $(LC_ALL=C grep -nv $'\r$' README.txt | head -n 3 | paste -sd' ')"
+fi
+grep -qxF "Version $version"$'\r' README.txt || fail "README.txt has no line \"Version $version\""
+
+if python3 "$packer" "$x64" "$x86" "$work/swapped" 2>/dev/null; then
+    fail "the packer took the 64-bit saver for the 32-bit one"
+fi
+[ -z "$(ls -A "$work/swapped" 2>/dev/null)" ] || fail "a refused pack left: $(ls -A "$work/swapped")"
+[ "$status" -eq 0 ] && echo "vorbix-$version.zip: $entries; $(stat -c %s "$zip") bytes"
+exit "$status"

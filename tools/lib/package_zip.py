@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""Packs the download for Windows users from the two built savers.
+
+    package_zip.py X86_SCR X64_SCR OUT_DIR
+
+Writes OUT_DIR/vorbix-VERSION.zip, VERSION being the product version of the
+32-bit saver's version block (the fixed part, the same in both files), with
+vorbix.scr (32-bit), x64/vorbix.scr (64-bit), README.txt (package_readme.txt
+with the version and the checksums filled in, CRLF line ends) and SHA256SUMS
+(as sha256sum -c reads it). Prints the zip's path.
+
+The same two savers give the same zip, byte for byte: fixed order, no extra
+fields, no modes or attributes of this machine, and one time for every file,
+SOURCE_DATE_EPOCH or else the time of the source tree's last commit. The zip is
+written under a temporary name and renamed when complete.
+"""
+import hashlib
+import os
+import subprocess
+import sys
+import time
+import zipfile
+from pathlib import Path
+from string import Template
+
+from pe_file import DIRECTORY_RESOURCE, MACHINE_AMD64, MACHINE_I386, PeError, PeFile
+
+LIB = Path(__file__).resolve().parent
+RT_VERSION = 16
+VS_VERSION_INFO = 1
+FIXED_SIGNATURE = 0xFEEF04BD
+FILE_ATTRIBUTE_ARCHIVE = 0x20
+
+
+class PackError(Exception):
+    def __init__(self, what, advice="tools/package builds both savers and packs them"):
+        super().__init__(what)
+        self.advice = advice
+
+
+def product_version(pe):
+    """"A.B.C.D" from the fixed part of version resource 1 (its first language)."""
+    root = pe.directory(DIRECTORY_RESOURCE)
+    if root == 0:
+        raise PeError("no resources")
+    base = pe.offset(root)
+
+    def child(directory, wanted):
+        """The entry WANTED (None: the first) of the resource directory at DIRECTORY."""
+        named, numbered = pe.u16(directory + 12), pe.u16(directory + 14)
+        for index in range(named + numbered):
+            name, target = pe.u32(directory + 16 + 8 * index), pe.u32(directory + 20 + 8 * index)
+            if wanted is None or name == wanted:
+                return base + (target & 0x7FFFFFFF)
+        raise PeError("no version resource")
+
+    data_entry = child(child(child(base, RT_VERSION), VS_VERSION_INFO), None)
+    start = pe.offset(pe.u32(data_entry))
+    key = "VS_VERSION_INFO\0".encode("utf-16-le")
+    if pe.data[start + 6:start + 6 + len(key)] != key:
+        raise PeError("the version resource does not start with VS_VERSION_INFO")
+    fixed = start + ((6 + len(key) + 3) & ~3)
+    if pe.u32(fixed) != FIXED_SIGNATURE:
+        raise PeError("the version resource has no fixed part")
+    high, low = pe.u32(fixed + 16), pe.u32(fixed + 20)
+    return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
+
+
+def read_saver(path, machine, width):
+    """(bytes, version) of the saver at PATH, which must be a PE file for MACHINE."""
+    try:
+        data = Path(path).read_bytes()
+        pe = PeFile(data)
+        if pe.machine != machine:
+            raise PeError("machine 0x%x, not the %s saver's 0x%x" % (pe.machine, width, machine))
+        return data, product_version(pe)
+    except (OSError, PeError) as error:
+        raise PackError("the %s saver %s: %s" % (width, path, error)) from None
+
+
+def zip_time(source_root):
+    epoch = os.environ.get("SOURCE_DATE_EPOCH")
+    if epoch is None:
+        try:
+            git = subprocess.run(["git", "-C", str(source_root), "log", "-1", "--format=%ct"],
+                                 capture_output=True, text=True)
+            said, epoch = git.stderr.strip(), git.stdout.strip()
+        except OSError as error:
+            said, epoch = str(error), ""
+        if not epoch:
+            raise PackError("no time for the files: SOURCE_DATE_EPOCH is not set and git names no last commit in %s"
+                            " (%s)" % (source_root, said), "outside a git checkout, set SOURCE_DATE_EPOCH"
+                            " (seconds since 1970)")
+    if not epoch.isdigit():
+        raise PackError("SOURCE_DATE_EPOCH is %r" % epoch, "set it to whole seconds since 1970, or unset it")
+    # In UTC, whatever this machine's time zone; a zip cannot hold a time before 1980.
+    return max(time.gmtime(int(epoch))[:6], (1980, 1, 1, 0, 0, 0))
+
+
+def pack(x86_path, x64_path, out_dir):
+    x86, version = read_saver(x86_path, MACHINE_I386, "32-bit")
+    x64, x64_version = read_saver(x64_path, MACHINE_AMD64, "64-bit")
+    if x64_version != version:
+        raise PackError("the 32-bit saver is version %s, the 64-bit one %s" % (version, x64_version),
+                        "build both from the same sources (tools/package does)")
+    sums = {name: hashlib.sha256(data).hexdigest() for name, data in (("x86", x86), ("x64", x64))}
+    readme = Template((LIB / "package_readme.txt").read_text(encoding="utf-8")).substitute(
+        version=version, sha256_x86=sums["x86"], sha256_x64=sums["x64"])
+    members = [
+        ("vorbix.scr", x86),
+        ("x64/vorbix.scr", x64),
+        ("README.txt", readme.replace("\n", "\r\n").encode("ascii")),
+        ("SHA256SUMS", ("%s  vorbix.scr\n%s  x64/vorbix.scr\n" % (sums["x86"], sums["x64"])).encode("ascii")),
+    ]
+    stamp = zip_time(LIB.parent.parent)
+
+    out_dir = Path(out_dir)
+    out_dir.mkdir(parents=True, exist_ok=True)
+    target = out_dir / ("vorbix-%s.zip" % version)
+    partial = out_dir / ("%s.%d.part" % (target.name, os.getpid()))
+    try:
+        with zipfile.ZipFile(partial, "x") as archive:
+            for name, data in members:
+                info = zipfile.ZipInfo(name, date_time=stamp)
+                # Windows' attributes, not this machine's modes: only "archive", as
+                # Windows sets it on a file (unzip then applies the umask; with none it makes 0600).
+                info.create_system = 0
+                info.external_attr = FILE_ATTRIBUTE_ARCHIVE
+                info.compress_type = zipfile.ZIP_DEFLATED
+                archive.writestr(info, data, compresslevel=9)
+        os.replace(partial, target)
+    except BaseException:
+        partial.unlink(missing_ok=True)
+        raise
+    return target
+
+
+def main(argv):
+    if len(argv) != 4:
+        print("usage: package_zip.py X86_SCR X64_SCR OUT_DIR", file=sys.stderr)
+        return 2
+    try:
+        print(pack(*argv[1:]))
+    except (PackError, OSError) as error:
+        print("Packing the download failed: %s" % error, file=sys.stderr)
+        print("  What to do: %s." % getattr(error, "advice", "check that %s can be written" % argv[3]), file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
