@@ -2,6 +2,8 @@
 // the shell's state can be set up and read directly.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "saver/saver_proc.h"
 #include "shell/shell.h"
 #include "tests/shell/import_slot.h"
@@ -148,8 +150,6 @@ TEST(RequestSaverClose, RefusalKeepsTheWindowAndRecordsTheCursorAgain) {
 
 namespace {
 
-typedef BOOL(WINAPI* GetCursorPosFn)(LPPOINT);
-GetCursorPosFn g_realGetCursorPos;
 int g_failedCursorReads;
 
 // What GetCursorPos does while another desktop has the input: it fails and
@@ -160,21 +160,16 @@ BOOL WINAPI FailingGetCursorPos(LPPOINT) {
     return FALSE;
 }
 
-void** g_cursorSlot;
+std::unique_ptr<ScopedImport> g_failingCursorReads;
 
 // From here on every GetCursorPos call of this process fails.
 bool FailCursorReads() {
-    g_cursorSlot = FindImportSlot("user32.dll", "GetCursorPos");
-    if (g_cursorSlot == nullptr) return false;
-    g_realGetCursorPos = reinterpret_cast<GetCursorPosFn>(*g_cursorSlot);
-    WriteImportSlot(g_cursorSlot, reinterpret_cast<void*>(FailingGetCursorPos));
-    return true;
+    g_failingCursorReads.reset(
+        new ScopedImport("user32.dll", "GetCursorPos", reinterpret_cast<void*>(FailingGetCursorPos)));
+    return g_failingCursorReads->found();
 }
 
-void RestoreCursorReads() {
-    if (g_cursorSlot != nullptr) WriteImportSlot(g_cursorSlot, reinterpret_cast<void*>(g_realGetCursorPos));
-    g_cursorSlot = nullptr;
-}
+void RestoreCursorReads() { g_failingCursorReads.reset(); }
 
 POINT g_firstGoodStart;
 

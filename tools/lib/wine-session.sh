@@ -10,9 +10,9 @@
 #   xvfb_start WxHxD              start Xvfb on a free display, export DISPLAY
 #   two_monitors_start            an 800x600 and a 1024x768 monitor side by side:
 #                                 Xephyr with Xinerama, in windows on the current
-#                                 DISPLAY (xvfb_start 1824x768x24 gives room for
-#                                 them); exports DISPLAY (Xephyr's) and
+#                                 DISPLAY; exports DISPLAY (Xephyr's) and
 #                                 VORBIX_HOST_DISPLAY (the one it is nested in)
+#   two_monitors_virtual_start    the same inside a fresh Xvfb of their size
 #   wine_session_start / _stop    keep one wineserver running for the prefix
 #
 # Each step that fails says what failed, shows the end of its log and what to
@@ -159,6 +159,10 @@ two_monitors_start() {
     vorbix_show_log_tail "Could not start Xephyr (two monitors, ${VORBIX_TWO_MONITORS[*]}) inside $DISPLAY." "$log"
     echo "  What to do: run tools/install-deps (package xserver-xephyr); remove stale /tmp/.X*-lock files of dead servers." >&2
     return 1
+}
+
+two_monitors_virtual_start() {
+    xvfb_start 1824x768x24 && two_monitors_start
 }
 
 wine_session_start() {
