@@ -17,3 +17,8 @@ void BounceAxisStep(int& position, int& velocity, int side, int extent) {
         position = 0;
     }
 }
+
+void FitAxisInside(int& position, int side, int extent) {
+    if (position + side > extent) position = extent - side;
+    if (position < 0) position = 0;
+}

@@ -9,3 +9,8 @@ int RenderSideForHeight(int clientHeight);
 // One tick along one axis: advance by velocity, then clamp and reverse at the
 // far edge (position + side beyond extent) and at the near edge (below 0).
 void BounceAxisStep(int& position, int& velocity, int side, int extent);
+
+// After the saver window changed size: pulls the position back so that the
+// square lies inside the extent again, at 0 where it cannot fit. The velocity
+// is left as it is; the next step bounces as usual.
+void FitAxisInside(int& position, int side, int extent);

@@ -26,16 +26,18 @@ void RegisterRenderClass() {
 
 namespace {
 
+void TakeSaverGeometry(HWND saverWindow) {
+    RECT client;
+    GetClientRect(saverWindow, &client);
+    g_saverWidth = client.right;
+    g_saverHeight = client.bottom;
+    g_renderSide = RenderSideForHeight(g_saverHeight);
+}
+
 void CreateRenderWindow(HWND saverWindow) {
     RegisterRenderClass();
 
-    if (g_saverWidth == 0) {
-        RECT client;
-        GetClientRect(saverWindow, &client);
-        g_saverWidth = client.right;
-        g_saverHeight = client.bottom;
-        g_renderSide = RenderSideForHeight(g_saverHeight);
-    }
+    if (g_saverWidth == 0) TakeSaverGeometry(saverWindow);
 
     g_renderWindow = CreateWindowExA(0, kRenderClassName, kRenderTitle,
                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
@@ -51,6 +53,15 @@ void MoveRenderWindow() {
     MoveWindow(g_renderWindow, g_renderX, g_renderY, g_renderSide, g_renderSide, FALSE);
 }
 
+// The saver window has a new size: the square takes its side and its bounce
+// area from it, as at the start, and stays inside.
+void FitRenderWindow(HWND saverWindow) {
+    TakeSaverGeometry(saverWindow);
+    FitAxisInside(g_renderX, g_renderSide, g_saverWidth);
+    FitAxisInside(g_renderY, g_renderSide, g_saverHeight);
+    MoveWindow(g_renderWindow, g_renderX, g_renderY, g_renderSide, g_renderSide, FALSE);
+}
+
 }  // namespace
 
 LRESULT CALLBACK SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,6 +71,9 @@ LRESULT CALLBACK SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_TIMER:
             MoveRenderWindow();
+            return 0;
+        case WM_DISPLAYCHANGE:
+            FitRenderWindow(window);
             return 0;
         case WM_DESTROY:
             KillTimer(window, kBounceTimerId);

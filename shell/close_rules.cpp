@@ -129,6 +129,14 @@ LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         case WM_TIMER:
             if (g_closing != 0) return 0;
             break;
+        case WM_DISPLAYCHANGE:
+            // A monitor came, went or changed its mode. The saver follows the new layout;
+            // where the platform moved the cursor with it, no hand did: that is no input.
+            if (g_isPreview == 0 && g_closing == 0) {
+                CoverTheScreenAgain(hwnd);
+                RecordStartCursor();
+            }
+            break;
         default:
             break;
     }

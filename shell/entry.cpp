@@ -27,26 +27,13 @@ void LoadPasswordVerifier() {
     if (RegQueryValueExA(desktopKey, "ScreenSaveUsePassword", nullptr, &valueType,
                          reinterpret_cast<BYTE*>(&usePassword), &valueSize) == ERROR_SUCCESS &&
         usePassword != 0) {
-        g_passwordLibrary = LoadLibraryA("PASSWORD.CPL");
+        g_passwordLibrary = LoadSystemLibrary("PASSWORD.CPL");
         if (g_passwordLibrary != nullptr) {
             g_verifyPassword = reinterpret_cast<VerifyPasswordFn>(
                 reinterpret_cast<void*>(GetProcAddress(g_passwordLibrary, "VerifyScreenSavePwd")));
         }
     }
     RegCloseKey(desktopKey);
-}
-
-// On Windows Vista and later, at a display scale above 100 %, a process that does not
-// say it handles the scale itself is given scaled-down metrics and its windows are
-// stretched: the sphere would be drawn into fewer pixels and blurred. Older systems
-// lack the call and draw at the display's resolution anyway.
-void DrawAtTheDisplaysResolution() {
-    typedef BOOL(WINAPI * SetProcessDpiAwareFn)();
-    HMODULE user32 = GetModuleHandleA("USER32.DLL");
-    if (user32 == nullptr) return;
-    const auto setAware = reinterpret_cast<SetProcessDpiAwareFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
-    if (setAware != nullptr) setAware();
 }
 
 HWND WindowFromNumber(std::uint32_t number) {
@@ -75,13 +62,15 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     const ModeChoice choice = ScanCommandTail(lpCmdLine != nullptr ? lpCmdLine : "");
     switch (choice.mode) {
         case SaverMode::FullScreen:
-            DrawAtTheDisplaysResolution();
+            DrawInPhysicalPixels();
             return RunSaver(nullptr);
         case SaverMode::Preview: {
             g_isPreview = 1;
             HWND parent = WindowFromNumber(choice.handleNumber);
+            // The preview's window is a child of the settings dialog's, whose DPI awareness
+            // is the platform's affair: a child that declared another one would have
+            // Windows 8.1 and 10 reset the whole process's awareness. So none is declared.
             if (parent == nullptr || !IsWindow(parent)) return 0;
-            DrawAtTheDisplaysResolution();
             return RunSaver(parent);
         }
         case SaverMode::ChangePassword: {

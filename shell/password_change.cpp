@@ -8,7 +8,7 @@ typedef DWORD(WINAPI* ChangePasswordFn)(LPCSTR keyName, HWND parent, DWORD reser
 }
 
 void ChangeSaverPassword(HWND parent) {
-    HMODULE library = LoadLibraryA("MPR.DLL");
+    HMODULE library = LoadSystemLibrary("MPR.DLL");
     if (library == nullptr) return;
     auto changePassword = reinterpret_cast<ChangePasswordFn>(
         reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));

@@ -17,6 +17,13 @@ constexpr WORD kSaverClassIconId = 100;
 
 bool TellsPlatformItRuns() { return g_isWin9x != 0 && g_isPreview == 0; }
 
+// Every monitor, so that none shows the desktop or takes input past the saver.
+ScreenArea FullScreenAreaNow() {
+    return FullScreenArea(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                          GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
 }  // namespace
 
 BOOL RegisterClasses() {
@@ -43,16 +50,18 @@ HWND CreateSaverWindow(HWND parent) {
         style = WS_CHILD;
         extendedStyle = 0;
     } else {
-        // Every monitor, so that none shows the desktop or takes input past the saver.
-        area = FullScreenArea(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
-                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        area = FullScreenAreaNow();
         style = WS_POPUP | WS_VISIBLE;
         extendedStyle = WS_EX_TOPMOST;
     }
     g_saverWindow = CreateWindowExA(extendedStyle, kSaverClassName, kSaverTitle, style, area.x, area.y,
                                     area.width, area.height, parent, nullptr, g_hInstance, nullptr);
     return g_saverWindow;
+}
+
+void CoverTheScreenAgain(HWND saverWindow) {
+    const ScreenArea area = FullScreenAreaNow();
+    MoveWindow(saverWindow, area.x, area.y, area.width, area.height, TRUE);
 }
 
 int RunSaver(HWND parent) {

@@ -33,6 +33,9 @@ BOOL RegisterClasses();
 // The saver window, covering every monitor or filling `parent`'s client area; also kept
 // in g_saverWindow. The classes must be registered.
 HWND CreateSaverWindow(HWND parent);
+// After a display change: the full-screen saver window covers the virtual screen as
+// it is now, by the same rule as at its creation.
+void CoverTheScreenAgain(HWND saverWindow);
 
 // Close rules.
 LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -41,3 +44,11 @@ void RequestSaverClose(HWND hwnd);
 
 // Password change through the platform's provider.
 void ChangeSaverPassword(HWND parent);
+
+// One of the platform's optional DLLs, by its full path in the system folder; null
+// when the folder cannot be had, the path does not fit, or the DLL does not load.
+HMODULE LoadSystemLibrary(const char* fileName);
+
+// Full screen only, before the first window: declares the highest DPI awareness the
+// platform offers, so that the saver covers every monitor in physical pixels.
+void DrawInPhysicalPixels();

@@ -1,7 +1,8 @@
 // The Windows 9x password path (Wine's win98 setting for a copy of the saver,
-// with a stand-in PASSWORD.CPL beside it), the same full-screen run under every
-// version of Windows that Wine can report, and the password change through a
-// stand-in MPR.DLL.
+// with a stand-in PASSWORD.CPL in the system folder), the same full-screen run
+// under every version of Windows that Wine can report, and the password change
+// through a stand-in MPR.DLL. The stand-ins go where the platform's own DLLs are;
+// copies planted beside the saver must never be loaded.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -117,16 +118,36 @@ TEST_F(Win98Saver, NoPasswordInUseMeansNoVerifier) {
 
 TEST_F(Win98Saver, MissingVerifierLibraryIsSilent) {
     ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
-    DeleteFileA((copy_.folder() + "\\PASSWORD.CPL").c_str());
+    copy_.verifier().Remove();
     ASSERT_NO_FATAL_FAILURE(StartSaver());
     PressKey(VK_SPACE);
     EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
 }
 
+// A PASSWORD.CPL beside a saver started from a download folder, say, that would accept any
+// password: the system folder's verifier is the one asked, and it refuses.
+TEST_F(Win98Saver, APlantedVerifierBesideTheSaverIsNeverLoaded) {
+    ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
+    ScopedEnvironment logFile(kVerifierLogVariable, log_);
+    ScopedEnvironment answers(kVerifierAnswersVariable, "0,1");
+    ASSERT_TRUE(CopyFileA((BinDir() + "\\helpers\\PASSWORD.CPL").c_str(), (copy_.folder() + "\\PASSWORD.CPL").c_str(),
+                          FALSE));
+    ASSERT_NO_FATAL_FAILURE(StartSaver());
+    PressKey(VK_SPACE);
+    ASSERT_TRUE(WaitForLog("answer 1 0")) << "the system folder's verifier was not asked";
+    EXPECT_TRUE(RunsOn(saver_)) << "refused by the system folder's verifier, so the saver runs on";
+    PressKey(VK_SPACE);
+    EXPECT_EQ(saver_.WaitForExit(kExitTimeoutMs), 0u);
+    const std::vector<std::string> log = Log();
+    EXPECT_EQ(CountPrefixed(log, "attach planted"), 0) << "the verifier beside the saver was loaded";
+    EXPECT_EQ(CountPrefixed(log, "attach"), 1);
+    EXPECT_EQ(CountPrefixed(log, "verify"), 2);
+}
+
 TEST(NtPlatform, PasswordValueIsNeverReadOutsideWindows9x) {
     ScratchDir scratch;
     const std::string exe = scratch.CopyFromBin("vorbix.scr", "vorbix.scr");
-    scratch.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
+    const SystemFolderFile verifier("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
     const std::string log = scratch.path() + "\\verifier.log";
     ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);
     ScopedEnvironment logFile(kVerifierLogVariable, log);
@@ -218,7 +239,8 @@ protected:
         return ReadLines(log_);
     }
     ScratchDir scratch_;
-    // Wine has an MPR.DLL of its own; this copy of the saver is told to prefer the one beside it.
+    // Wine has an MPR.DLL of its own, built in; this copy of the saver is told to prefer the
+    // file in the system folder, where the tests put their stand-in.
     ScopedRegistryValue nativeProvider_{
         HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + kPasswordChangeSaverName + "\\DllOverrides",
         "mpr", std::string("native")};
@@ -229,7 +251,7 @@ protected:
 }  // namespace
 
 TEST_F(PasswordChange, HandsTheChangeToTheProviderUnderTheNamedWindow) {
-    scratch_.CopyFromBin("helpers\\MPR.DLL", "MPR.DLL");
+    const SystemFolderFile provider("helpers\\MPR.DLL", "MPR.DLL");
     PreviewParent parent;
     const std::vector<std::string> log = RunChange("/a " + parent.Number());
     const std::vector<std::string> expected = {
@@ -238,7 +260,7 @@ TEST_F(PasswordChange, HandsTheChangeToTheProviderUnderTheNamedWindow) {
 }
 
 TEST_F(PasswordChange, UsesTheForegroundWindowWhenTheNumberIsNoWindow) {
-    scratch_.CopyFromBin("helpers\\MPR.DLL", "MPR.DLL");
+    const SystemFolderFile provider("helpers\\MPR.DLL", "MPR.DLL");
     PreviewParent foreground;
     SetForegroundWindow(foreground.window());
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == foreground.window(); }, kStartTimeoutMs));
@@ -258,8 +280,17 @@ TEST_F(PasswordChange, UsesTheForegroundWindowWhenTheNumberIsNoWindow) {
 }
 
 TEST_F(PasswordChange, ProviderWithoutTheEntryIsReleasedSilently) {
-    scratch_.CopyFromBin("helpers\\MPR_NOENTRY.DLL", "MPR.DLL");
+    const SystemFolderFile provider("helpers\\MPR_NOENTRY.DLL", "MPR.DLL");
     const std::vector<std::string> log = RunChange("/a");
     const std::vector<std::string> expected = {"attach", "detach free"};
     EXPECT_EQ(log, expected);
+}
+
+// An MPR.DLL beside the saver would run with the user's rights: only the system folder's is loaded.
+TEST_F(PasswordChange, APlantedProviderBesideTheSaverIsNeverLoaded) {
+    scratch_.CopyFromBin("helpers\\MPR.DLL", "MPR.DLL");
+    const SystemFolderFile provider("helpers\\MPR.DLL", "MPR.DLL");
+    PreviewParent parent;
+    const std::vector<std::string> expected = {"attach", "change SCRSAVE " + parent.Number() + " 0 0", "detach free"};
+    EXPECT_EQ(RunChange("/a " + parent.Number()), expected);
 }

@@ -28,8 +28,8 @@ constexpr PlatformVersion kWinXp = {"winxp", false, 20501};
 // A program whose manifest does not name Windows 10 is told 6.2, there as under Wine.
 constexpr PlatformVersion kWin10 = {"win10", false, 20602};
 
-// A scratch folder with a copy of the saver and the stand-in PASSWORD.CPL beside it, and a
-// copy of the platform probe, both of which Wine runs as the given version.
+// A scratch folder with a copy of the saver and a copy of the platform probe, both of which
+// Wine runs as the given version, and the stand-in PASSWORD.CPL in the system folder.
 class VersionedCopy {
 public:
     VersionedCopy(const std::string& baseName, const char* wineName)
@@ -37,11 +37,11 @@ public:
           probeVersion_(HKEY_CURRENT_USER, kAppDefaults + baseName + ".exe", "Version", std::string(wineName)) {
         exe_ = scratch_.CopyFromBin("vorbix.scr", baseName + ".scr");
         probe_ = scratch_.CopyFromBin("helpers\\platform_probe.exe", baseName + ".exe");
-        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
     }
 
     const std::string& exe() const { return exe_; }
     const std::string& folder() const { return scratch_.path(); }
+    const SystemFolderFile& verifier() const { return verifier_; }
 
     // What GetVersionExA tells a program run under the same settings as the saver copy.
     DWORD ReportedVersion() const {
@@ -53,6 +53,7 @@ public:
 private:
     static constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\";
     ScratchDir scratch_;
+    SystemFolderFile verifier_{"helpers\\PASSWORD.CPL", "PASSWORD.CPL"};
     ScopedRegistryValue saverVersion_;
     ScopedRegistryValue probeVersion_;
     std::string exe_;

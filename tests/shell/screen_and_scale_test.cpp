@@ -1,10 +1,12 @@
-// Several monitors and scaled displays, in-process: the platform's answers are
-// replaced through this executable's import table, since neither a monitor left
-// of the primary one nor a scaled display can be had under Wine here.
+// Several monitors, display changes and scaled displays, in-process: the platform's
+// answers are replaced through this executable's import table, since neither a
+// monitor left of the primary one, nor a monitor coming and going, nor a scaled
+// display can be had under Wine here.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "saver/bounce.h"
 #include "saver/saver_proc.h"
@@ -35,27 +37,38 @@ int WINAPI LayoutSystemMetrics(int index) {
     }
 }
 
-// The full-screen saver window made under that layout: its rectangle as "left,top right,bottom".
-std::string FullScreenRectUnder(const Layout& layout) {
-    g_layout = layout;
-    g_saverWidth = 0;
+std::string WindowRectOf(HWND window) {
     RECT rect = {};
-    HWND window = CreateSaverWindow(nullptr);
     GetWindowRect(window, &rect);
-    DestroyWindow(window);
     return std::to_string(rect.left) + "," + std::to_string(rect.top) + " " + std::to_string(rect.right) + "," +
            std::to_string(rect.bottom);
 }
 
+// The full-screen saver window made under that layout: its rectangle as "left,top right,bottom".
+std::string FullScreenRectUnder(const Layout& layout) {
+    g_layout = layout;
+    g_saverWidth = 0;
+    HWND window = CreateSaverWindow(nullptr);
+    const std::string rect = WindowRectOf(window);
+    DestroyWindow(window);
+    return rect;
+}
+
+// The saver's classes registered, and GetSystemMetrics answering for g_layout.
+class FullScreenArea : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_hInstance = GetModuleHandleA(nullptr);
+        ASSERT_TRUE(RegisterClasses());
+        ASSERT_TRUE(metrics_.found()) << "USER32!GetSystemMetrics not imported by this executable";
+        g_realGetSystemMetrics = metrics_.original();
+    }
+    ScopedImport metrics_{"user32.dll", "GetSystemMetrics", reinterpret_cast<void*>(LayoutSystemMetrics)};
+};
+
 }  // namespace
 
-TEST(FullScreenArea, CoversTheVirtualScreenOrThePrimaryMonitorWhereThereIsNone) {
-    g_hInstance = GetModuleHandleA(nullptr);
-    ASSERT_TRUE(RegisterClasses());
-    ScopedImport metrics("user32.dll", "GetSystemMetrics", reinterpret_cast<void*>(LayoutSystemMetrics));
-    ASSERT_TRUE(metrics.found()) << "USER32!GetSystemMetrics not imported by this executable";
-    g_realGetSystemMetrics = metrics.original();
-
+TEST_F(FullScreenArea, CoversTheVirtualScreenOrThePrimaryMonitorWhereThereIsNone) {
     // A 1024 x 768 monitor left of an 800 x 600 primary one, its top 168 pixels higher.
     EXPECT_EQ(FullScreenRectUnder({-1024, -168, 1824, 768, 800, 600}), "-1024,-168 800,600");
     // The square bounces across all of it and takes its side from its whole height.
@@ -69,28 +82,140 @@ TEST(FullScreenArea, CoversTheVirtualScreenOrThePrimaryMonitorWhereThereIsNone) 
 
 namespace {
 
-void* g_realGetProcAddress;
-int g_awareLookups;
-int g_passwordChangeLookups;
-int g_awareCalls;
-bool g_awareBeforeTheSaverClass;
-bool g_awareAskedOfUser32;
+// Where the square lies in the saver window, and its size: "x,y side".
+std::string SquarePlace() {
+    RECT rect = {};
+    GetWindowRect(g_renderWindow, &rect);
+    MapWindowPoints(nullptr, g_saverWindow, reinterpret_cast<POINT*>(&rect), 2);
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + " " + std::to_string(rect.right - rect.left);
+}
 
-BOOL WINAPI RecordingSetProcessDpiAware() {
-    ++g_awareCalls;
+// Hands the saver everything queued for this thread, as its loop would.
+void DispatchPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace
+
+TEST_F(FullScreenArea, FollowsADisplayChangeAndRunsOn) {
+    // Two monitors at the start; the square has travelled to the far right of the second.
+    g_layout = {-1024, -168, 1824, 768, 800, 600};
+    g_saverWidth = 0;
+    SetCursorPos(400, 300);
+    ASSERT_NE(CreateSaverWindow(nullptr), nullptr);
+    // The test gives the ticks itself, so that it knows where the square is.
+    KillTimer(g_saverWindow, kBounceTimerId);
+    g_renderX = 1500;
+    g_renderY = 450;
+    SendMessageA(g_saverWindow, WM_TIMER, kBounceTimerId, 0);
+    ASSERT_EQ(SquarePlace(), "1501,451 268");
+
+    // The left monitor goes to sleep. The platform moves the cursor off it: no hand moved it.
+    g_layout = {0, 0, 800, 600, 800, 600};
+    SetCursorPos(420, 310);
+    SendMessageA(g_saverWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
+    EXPECT_EQ(WindowRectOf(g_saverWindow), "0,0 800,600");
+    EXPECT_EQ(g_saverWidth, 800);
+    EXPECT_EQ(g_saverHeight, 600);
+    EXPECT_EQ(SquarePlace(), "591,391 209") << "the square takes its side from the new height and stays inside";
+    PostMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+    DispatchPending();
+    ASSERT_TRUE(IsWindow(g_saverWindow)) << "a display change ended the saver";
+    EXPECT_EQ(g_closing, 0);
+
+    // It bounces within the new area: from the right edge it turns back.
+    SendMessageA(g_saverWindow, WM_TIMER, kBounceTimerId, 0);
+    SendMessageA(g_saverWindow, WM_TIMER, kBounceTimerId, 0);
+    EXPECT_EQ(SquarePlace(), "590,390 209");
+
+    // A platform that answers 0 for the virtual screen: the primary monitor, as at the start.
+    g_layout = {0, 0, 0, 0, 640, 480};
+    SendMessageA(g_saverWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
+    EXPECT_EQ(WindowRectOf(g_saverWindow), "0,0 640,480");
+    EXPECT_EQ(SquarePlace(), "473,313 167");
+
+    // Movement by a hand still ends it.
+    SetCursorPos(421, 310);
+    PostMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+    DispatchPending();
+    EXPECT_FALSE(IsWindow(g_saverWindow)) << "a cursor movement after the display change did not end the saver";
+    g_closing = 0;
+}
+
+namespace {
+
+void* g_realGetProcAddress;
+void* g_realLoadLibrary;
+// What the saver asked of the platform about the display scale, in order.
+std::vector<std::string> g_scaleCalls;
+bool g_declaredBeforeTheSaverClass;
+int g_passwordChangeLookups;
+
+// What the stand-ins of one run offer and answer.
+struct ScalePlatform {
+    bool hasContext;  // USER32!SetProcessDpiAwarenessContext (Windows 10 1703)
+    BOOL contextAnswer;
+    bool hasShcore;  // SHCORE!SetProcessDpiAwareness (Windows 8.1)
+    LONG shcoreAnswer;
+    bool hasSystemAware;  // USER32!SetProcessDPIAware (Vista)
+};
+ScalePlatform g_platform;
+
+void NoteDeclaration(const std::string& call) {
+    g_scaleCalls.push_back(call);
     WNDCLASSA saverClass;
-    g_awareBeforeTheSaverClass = GetClassInfoA(GetModuleHandleA(nullptr), kSaverClass, &saverClass) == FALSE;
+    g_declaredBeforeTheSaverClass =
+        g_declaredBeforeTheSaverClass && GetClassInfoA(GetModuleHandleA(nullptr), kSaverClass, &saverClass) == FALSE;
+}
+
+BOOL WINAPI RecordingSetContext(HANDLE context) {
+    NoteDeclaration("context " + std::to_string(reinterpret_cast<INT_PTR>(context)));
+    return g_platform.contextAnswer;
+}
+LONG WINAPI RecordingSetAwareness(int awareness) {
+    NoteDeclaration("shcore " + std::to_string(awareness));
+    return g_platform.shcoreAnswer;
+}
+BOOL WINAPI RecordingSetAware() {
+    NoteDeclaration("system-aware");
     return TRUE;
 }
 
-// Hands out the recording stand-in for the DPI call; no platform dialog for the
-// password change. Everything else is looked up as usual.
+HMODULE WINAPI RecordingLoadLibrary(LPCSTR name) {
+    const std::string path = name;
+    if (path.size() >= 10 && lstrcmpiA(path.c_str() + path.size() - 10, "SHCORE.DLL") == 0) {
+        g_scaleCalls.push_back("load " + path);
+    }
+    return reinterpret_cast<HMODULE(WINAPI*)(LPCSTR)>(g_realLoadLibrary)(name);
+}
+
+template <typename Fn>
+FARPROC AsProc(Fn function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
+}
+
+// Hands out the recording stand-ins for the DPI calls, as far as this platform has them,
+// and no platform dialog for the password change. Everything else is looked up as usual.
 FARPROC WINAPI RecordingGetProcAddress(HMODULE module, LPCSTR name) {
     const bool byName = HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0;
+    const bool ofUser32 = module == GetModuleHandleA("user32.dll");
+    if (byName && std::strcmp(name, "SetProcessDpiAwarenessContext") == 0) {
+        g_scaleCalls.push_back(std::string("look-up context") + (ofUser32 ? "" : " elsewhere"));
+        return g_platform.hasContext ? AsProc(RecordingSetContext) : nullptr;
+    }
+    if (byName && std::strcmp(name, "SetProcessDpiAwareness") == 0) {
+        const bool ofShcore = module == GetModuleHandleA("shcore.dll");
+        g_scaleCalls.push_back(std::string("look-up shcore") + (ofShcore ? "" : " elsewhere"));
+        return g_platform.hasShcore ? AsProc(RecordingSetAwareness) : nullptr;
+    }
     if (byName && std::strcmp(name, "SetProcessDPIAware") == 0) {
-        ++g_awareLookups;
-        g_awareAskedOfUser32 = module == GetModuleHandleA("user32.dll");
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RecordingSetProcessDpiAware));
+        g_scaleCalls.push_back(std::string("look-up system-aware") + (ofUser32 ? "" : " elsewhere"));
+        return g_platform.hasSystemAware ? AsProc(RecordingSetAware) : nullptr;
     }
     if (byName && std::strcmp(name, "PwdChangePasswordA") == 0) {
         ++g_passwordChangeLookups;
@@ -112,51 +237,89 @@ void CALLBACK ConfirmAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
+std::string SystemFolderPath(const char* name) {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, sizeof(folder));
+    return std::string(folder) + "\\" + name;
+}
+
 class DisplayScale : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(lookups_.found()) << "KERNEL32!GetProcAddress not imported by this executable";
+        ASSERT_TRUE(loads_.found()) << "KERNEL32!LoadLibraryA not imported by this executable";
         g_realGetProcAddress = lookups_.original();
+        g_realLoadLibrary = loads_.original();
     }
 
-    int Run(const std::string& tail) {
-        g_awareLookups = g_awareCalls = 0;
+    // Runs WinMain with the tail on the given platform; what it asked goes to g_scaleCalls.
+    int Run(const std::string& tail, const ScalePlatform& platform = {true, TRUE, true, 0, true}) {
+        g_platform = platform;
+        g_scaleCalls.clear();
+        g_declaredBeforeTheSaverClass = true;
+        UnregisterClassA(kSaverClass, GetModuleHandleA(nullptr));
+        g_saverWindow = nullptr;
+        g_saverWidth = 0;
         std::string line = tail;
         return WinMain(GetModuleHandleA(nullptr), nullptr, &line[0], SW_SHOWDEFAULT);
     }
 
     ScopedImport lookups_{"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(RecordingGetProcAddress)};
+    ScopedImport loads_{"kernel32.dll", "LoadLibraryA", reinterpret_cast<void*>(RecordingLoadLibrary)};
 };
 
 }  // namespace
 
-TEST_F(DisplayScale, FullScreenAndPreviewDrawAtTheDisplaysResolutionFromTheirFirstWindow) {
-    SetTimer(nullptr, 0, 50, EndSaverOnceMade);
-    EXPECT_EQ(Run("/s"), 0);
-    EXPECT_EQ(g_awareCalls, 1);
-    EXPECT_TRUE(g_awareBeforeTheSaverClass) << "declared only after the saver window's class was registered";
-    EXPECT_TRUE(g_awareAskedOfUser32);
-
-    UnregisterClassA(kSaverClass, g_hInstance);
-    g_saverWindow = nullptr;
-    g_saverWidth = 0;
-    HWND parent = CreateWindowExA(0, "STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr,
-                                  g_hInstance, nullptr);
-    SetTimer(nullptr, 0, 50, EndSaverOnceMade);
-    EXPECT_EQ(Run("/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent))), 0);
-    EXPECT_EQ(g_awareCalls, 1);
-    EXPECT_TRUE(g_awareBeforeTheSaverClass);
-    DestroyWindow(parent);
-    g_isPreview = 0;
+// Full screen takes the highest awareness the platform offers, before its first window:
+// per monitor (v2), else per monitor through SHCORE from the system folder, else system-wide.
+TEST_F(DisplayScale, FullScreenTakesTheFirstAwarenessThePlatformGrants) {
+    const std::string loadShcore = "load " + SystemFolderPath("SHCORE.DLL");
+    constexpr LONG kAccessDenied = static_cast<LONG>(0x80070005);
+    const struct {
+        const char* platform;
+        ScalePlatform offers;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"Windows 10 1703 and later", {true, TRUE, true, 0, true}, {"look-up context", "context -4"}},
+        {"Windows 10 before 1703",
+         {true, FALSE, true, 0, true},
+         {"look-up context", "context -4", loadShcore, "look-up shcore", "shcore 2"}},
+        {"Windows 8.1", {false, FALSE, true, 0, true}, {"look-up context", loadShcore, "look-up shcore", "shcore 2"}},
+        {"SHCORE refuses",
+         {false, FALSE, true, kAccessDenied, true},
+         {"look-up context", loadShcore, "look-up shcore", "shcore 2", "look-up system-aware", "system-aware"}},
+        {"Windows Vista to 8",
+         {false, FALSE, false, 0, true},
+         {"look-up context", loadShcore, "look-up shcore", "look-up system-aware", "system-aware"}},
+        {"Windows 95 to XP",
+         {false, FALSE, false, 0, false},
+         {"look-up context", loadShcore, "look-up shcore", "look-up system-aware"}},
+    };
+    for (const auto& each : cases) {
+        SetTimer(nullptr, 0, 50, EndSaverOnceMade);
+        EXPECT_EQ(Run("/s", each.offers), 0) << each.platform;
+        EXPECT_EQ(g_scaleCalls, each.calls) << each.platform;
+        EXPECT_TRUE(g_declaredBeforeTheSaverClass) << each.platform << ": declared after the saver class existed";
+    }
 }
 
-TEST_F(DisplayScale, ConfigureAndPasswordChangeLeaveTheProcessAsItIs) {
+TEST_F(DisplayScale, PreviewConfigureAndPasswordChangeLeaveTheAwarenessAlone) {
+    // The preview's window is a child of another process's: it keeps the process as it is.
+    HWND parent = CreateWindowExA(0, "STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    SetTimer(nullptr, 0, 50, EndSaverOnceMade);
+    EXPECT_EQ(Run("/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent))), 0);
+    EXPECT_NE(g_saverWindow, nullptr) << "the preview did not run";
+    EXPECT_EQ(g_scaleCalls, std::vector<std::string>{});
+    DestroyWindow(parent);
+    g_isPreview = 0;
+
     SetTimer(nullptr, 0, 50, ConfirmAboutBox);
     EXPECT_EQ(Run("/c"), 0);
-    EXPECT_EQ(g_awareLookups, 0);
+    EXPECT_EQ(g_scaleCalls, std::vector<std::string>{});
 
     EXPECT_EQ(Run("/a"), 0);
     // The password change did look its function up through the same path.
     EXPECT_EQ(g_passwordChangeLookups, 1);
-    EXPECT_EQ(g_awareLookups, 0);
+    EXPECT_EQ(g_scaleCalls, std::vector<std::string>{});
 }

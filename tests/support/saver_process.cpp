@@ -41,6 +41,29 @@ std::string ScratchDir::CopyFromBin(const std::string& binName, const std::strin
     return target;
 }
 
+std::string SystemFolder() {
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder, length < MAX_PATH ? length : 0);
+}
+
+SystemFolderFile::SystemFolderFile(const std::string& binName, const std::string& name)
+    : path_(SystemFolder() + "\\" + name), aside_(path_ + ".vorbix-aside") {
+    // A file set aside by a run that died is the platform's own: it goes back first.
+    if (GetFileAttributesA(aside_.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        MoveFileExA(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    MoveFileA(path_.c_str(), aside_.c_str());
+    CopyFileA((BinDir() + "\\" + binName).c_str(), path_.c_str(), FALSE);
+}
+
+SystemFolderFile::~SystemFolderFile() {
+    Remove();
+    MoveFileA(aside_.c_str(), path_.c_str());
+}
+
+void SystemFolderFile::Remove() const { DeleteFileA(path_.c_str()); }
+
 SaverProcess::~SaverProcess() {
     if (info_.hProcess == nullptr) return;
     if (Running()) {

@@ -26,6 +26,27 @@ private:
     std::string path_;
 };
 
+// The saver loads the platform's password DLLs from the system folder only, so that is
+// where a test puts its stand-in: a copy of binName from BinDir() under name, for the life
+// of the object. What lay there under that name is moved aside and comes back afterwards
+// (also after a run that died before it could put it back).
+class SystemFolderFile {
+public:
+    SystemFolderFile(const std::string& binName, const std::string& name);
+    ~SystemFolderFile();
+    SystemFolderFile(const SystemFolderFile&) = delete;
+    SystemFolderFile& operator=(const SystemFolderFile&) = delete;
+    // Takes the stand-in away: the platform lacks the DLL.
+    void Remove() const;
+
+private:
+    std::string path_;
+    std::string aside_;
+};
+
+// The platform's system folder, without a trailing backslash.
+std::string SystemFolder();
+
 class SaverProcess {
 public:
     SaverProcess() = default;

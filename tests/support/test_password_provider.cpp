@@ -1,5 +1,6 @@
 // A stand-in for the platform's MPR.DLL password provider: logs the change
-// request it gets and whether it is unloaded before the process ends.
+// request it gets and whether it is unloaded before the process ends, and whether
+// it was loaded from anywhere but the system folder.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,8 +20,8 @@ extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR keyName,
 }
 #endif
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) AppendLogLine(kPasswordChangeLogVariable, "attach");
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) AppendLogLine(kPasswordChangeLogVariable, AttachLine(instance));
     // A null reserved pointer means FreeLibrary, not the end of the process.
     if (reason == DLL_PROCESS_DETACH) {
         AppendLogLine(kPasswordChangeLogVariable, reserved == nullptr ? "detach free" : "detach exit");

@@ -2,6 +2,8 @@
 // call are logged; a call's answer is the next entry of a comma-separated list (the
 // last one repeats). When asked to, it keeps a window of its own up, with a nested
 // message loop as a real password dialog has, until someone closes that window.
+// A copy loaded from outside the system folder stands for one planted beside the
+// saver: it accepts any password.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 namespace {
 
 int g_calls;
+bool g_planted;
 
 BOOL AnswerForCall(int call) {
     char answers[256];
@@ -66,7 +69,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     if (GetEnvironmentVariableA(kVerifierWaitVariable, wait, sizeof(wait)) != 0 && wait[0] == '1') {
         RunDialog(window);
     }
-    const BOOL answer = AnswerForCall(call);
+    const BOOL answer = g_planted ? TRUE : AnswerForCall(call);
     std::snprintf(line, sizeof(line), "answer %d %d", call + 1, answer);
     AppendLogLine(kVerifierLogVariable, line);
     return answer;
@@ -74,8 +77,11 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
 
 // The platform fixes DllMain's signature: its reserved argument cannot become const.
 // cppcheck-suppress constParameter
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) AppendLogLine(kVerifierLogVariable, "attach");
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_planted = !LoadedFromSystemFolder(instance);
+        AppendLogLine(kVerifierLogVariable, AttachLine(instance));
+    }
     // A null reserved pointer means FreeLibrary, not the end of the process.
     if (reason == DLL_PROCESS_DETACH) {
         AppendLogLine(kVerifierLogVariable, reserved == nullptr ? "detach free" : "detach exit");
