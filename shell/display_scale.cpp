@@ -13,7 +13,7 @@ namespace {
 
 // Values of the platform's headers for Windows 8.1 and 10, newer than those the saver
 // is built against.
-const HANDLE kPerMonitorAwareV2Context = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+constexpr INT_PTR kPerMonitorAwareV2Context = -4;  // a DPI_AWARENESS_CONTEXT handle value
 constexpr int kProcessPerMonitorDpiAware = 2;
 
 typedef BOOL(WINAPI* SetAwarenessContextFn)(HANDLE context);
@@ -28,7 +28,7 @@ Fn Lookup(HMODULE module, const char* name) {
 // Windows 10 1703 and later; earlier releases of Windows 10 answer FALSE for this context.
 bool DeclarePerMonitorV2(HMODULE user32) {
     const auto setContext = Lookup<SetAwarenessContextFn>(user32, "SetProcessDpiAwarenessContext");
-    return setContext != nullptr && setContext(kPerMonitorAwareV2Context) != FALSE;
+    return setContext != nullptr && setContext(reinterpret_cast<HANDLE>(kPerMonitorAwareV2Context)) != FALSE;
 }
 
 // Windows 8.1 and later.
