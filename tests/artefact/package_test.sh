@@ -35,7 +35,7 @@ product_version() {
 }
 version=$(product_version "$x86")
 
-python3 "$packer" "$x86" "$x64" "$work/out" >/dev/null
+"$packer" "$x86" "$x64" "$work/out" >/dev/null
 zip=$work/out/vorbix-$version.zip
 [ -f "$zip" ] || { echo "no vorbix-$version.zip; the packer wrote: $(ls "$work/out")"; exit 1; }
 entries=$(unzip -Z1 "$zip" | paste -sd' ')
@@ -58,7 +58,7 @@ if LC_ALL=C grep -qv $'\r$' README.txt; then
 fi
 grep -qxF "Version $version"$'\r' README.txt || fail "README.txt has no line \"Version $version\""
 
-if python3 "$packer" "$x64" "$x86" "$work/swapped" 2>/dev/null; then
+if "$packer" "$x64" "$x86" "$work/swapped" 2>/dev/null; then
     fail "the packer took the 64-bit saver for the 32-bit one"
 fi
 [ -z "$(ls -A "$work/swapped" 2>/dev/null)" ] || fail "a refused pack left: $(ls -A "$work/swapped")"

@@ -33,11 +33,11 @@ echo "identical (preset $preset, $(basename "$toolchain")): $(stat -c %s "$built
 
 if [ -n "$x64" ]; then
     packer=$source_dir/tools/lib/package_zip.py
-    first=$(python3 "$packer" "$built" "$x64" "$other/first")
+    first=$("$packer" "$built" "$x64" "$other/first")
     # The second from a copy of the 64-bit saver with another time and mode, in
     # another time zone and under another umask: none of that may reach the zip.
     install -m 600 "$x64" "$other/x64.scr"
-    second=$(umask 077 && TZ=XYZ-14 python3 "$packer" "$other/bin/vorbix.scr" "$other/x64.scr" "$other/second")
+    second=$(umask 077 && TZ=XYZ-14 "$packer" "$other/bin/vorbix.scr" "$other/x64.scr" "$other/second")
     cmp "$first" "$second"
     echo "identical download $(basename "$first"): $(stat -c %s "$first") bytes, sha256 $(sha256sum <"$first" | cut -c1-16)"
 fi

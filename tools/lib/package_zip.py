@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Packs the download for Windows users from the two built savers.
 
     package_zip.py X86_SCR X64_SCR OUT_DIR
@@ -13,6 +13,8 @@ The same two savers give the same zip, byte for byte: fixed order, no extra
 fields, no modes or attributes of this machine, and one time for every file,
 SOURCE_DATE_EPOCH or else the time of the source tree's last commit. The zip is
 written under a temporary name and renamed when complete.
+
+Debian's python3 runs it: python3-pefile, which reads the savers, is its.
 """
 import hashlib
 import os
@@ -23,11 +25,11 @@ import zipfile
 from pathlib import Path
 from string import Template
 
-from pe_file import DIRECTORY_RESOURCE, MACHINE_AMD64, MACHINE_I386, PeError, PeFile
+import pefile
 
 LIB = Path(__file__).resolve().parent
-RT_VERSION = 16
-VS_VERSION_INFO = 1
+MACHINE_I386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
+MACHINE_AMD64 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]
 FIXED_SIGNATURE = 0xFEEF04BD
 FILE_ATTRIBUTE_ARCHIVE = 0x20
 
@@ -38,31 +40,21 @@ class PackError(Exception):
         self.advice = advice
 
 
+class PeError(Exception):
+    pass
+
+
 def product_version(pe):
-    """"A.B.C.D" from the fixed part of version resource 1 (its first language)."""
-    root = pe.directory(DIRECTORY_RESOURCE)
-    if root == 0:
+    """"A.B.C.D" from the fixed part of the version resource."""
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
         raise PeError("no resources")
-    base = pe.offset(root)
-
-    def child(directory, wanted):
-        """The entry WANTED (None: the first) of the resource directory at DIRECTORY."""
-        named, numbered = pe.u16(directory + 12), pe.u16(directory + 14)
-        for index in range(named + numbered):
-            name, target = pe.u32(directory + 16 + 8 * index), pe.u32(directory + 20 + 8 * index)
-            if wanted is None or name == wanted:
-                return base + (target & 0x7FFFFFFF)
-        raise PeError("no version resource")
-
-    data_entry = child(child(child(base, RT_VERSION), VS_VERSION_INFO), None)
-    start = pe.offset(pe.u32(data_entry))
-    key = "VS_VERSION_INFO\0".encode("utf-16-le")
-    if pe.data[start + 6:start + 6 + len(key)] != key:
-        raise PeError("the version resource does not start with VS_VERSION_INFO")
-    fixed = start + ((6 + len(key) + 3) & ~3)
-    if pe.u32(fixed) != FIXED_SIGNATURE:
-        raise PeError("the version resource has no fixed part")
-    high, low = pe.u32(fixed + 16), pe.u32(fixed + 20)
+    if not getattr(pe, "VS_FIXEDFILEINFO", None):
+        raise PeError("no version resource with a fixed part")
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    if fixed.Signature != FIXED_SIGNATURE:
+        raise PeError("the version resource's fixed part has the signature 0x%x" % fixed.Signature)
+    high, low = fixed.ProductVersionMS, fixed.ProductVersionLS
     return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
 
 
@@ -70,11 +62,11 @@ def read_saver(path, machine, width):
     """(bytes, version) of the saver at PATH, which must be a PE file for MACHINE."""
     try:
         data = Path(path).read_bytes()
-        pe = PeFile(data)
-        if pe.machine != machine:
-            raise PeError("machine 0x%x, not the %s saver's 0x%x" % (pe.machine, width, machine))
+        pe = pefile.PE(data=data, fast_load=True)
+        if pe.FILE_HEADER.Machine != machine:
+            raise PeError("machine 0x%x, not the %s saver's 0x%x" % (pe.FILE_HEADER.Machine, width, machine))
         return data, product_version(pe)
-    except (OSError, PeError) as error:
+    except (OSError, PeError, pefile.PEFormatError) as error:
         raise PackError("the %s saver %s: %s" % (width, path, error)) from None
 
 
