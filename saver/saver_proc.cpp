@@ -46,11 +46,15 @@ void CreateRenderWindow(HWND saverWindow) {
     SetTimer(saverWindow, kBounceTimerId, kBounceIntervalMs, nullptr);
 }
 
+void PlaceRenderWindow() {
+    // The render window repaints on its own timer; moving it must not add paints.
+    MoveWindow(g_renderWindow, g_renderX, g_renderY, g_renderSide, g_renderSide, FALSE);
+}
+
 void MoveRenderWindow() {
     BounceAxisStep(g_renderX, g_velocityX, g_renderSide, g_saverWidth);
     BounceAxisStep(g_renderY, g_velocityY, g_renderSide, g_saverHeight);
-    // The render window repaints on its own timer; moving it must not add paints.
-    MoveWindow(g_renderWindow, g_renderX, g_renderY, g_renderSide, g_renderSide, FALSE);
+    PlaceRenderWindow();
 }
 
 // The saver window has a new size: the square takes its side and its bounce
@@ -59,7 +63,7 @@ void FitRenderWindow(HWND saverWindow) {
     TakeSaverGeometry(saverWindow);
     FitAxisInside(g_renderX, g_renderSide, g_saverWidth);
     FitAxisInside(g_renderY, g_renderSide, g_saverHeight);
-    MoveWindow(g_renderWindow, g_renderX, g_renderY, g_renderSide, g_renderSide, FALSE);
+    PlaceRenderWindow();
 }
 
 }  // namespace

@@ -20,14 +20,9 @@ typedef BOOL(WINAPI* SetAwarenessContextFn)(HANDLE context);
 typedef LONG(WINAPI* SetAwarenessFn)(int awareness);  // answers an HRESULT
 typedef BOOL(WINAPI* SetAwareFn)();
 
-template <typename Fn>
-Fn Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // Windows 10 1703 and later; earlier releases of Windows 10 answer FALSE for this context.
 bool DeclarePerMonitorV2(HMODULE user32) {
-    const auto setContext = Lookup<SetAwarenessContextFn>(user32, "SetProcessDpiAwarenessContext");
+    const auto setContext = LookUp<SetAwarenessContextFn>(user32, "SetProcessDpiAwarenessContext");
     return setContext != nullptr && setContext(reinterpret_cast<HANDLE>(kPerMonitorAwareV2Context)) != FALSE;
 }
 
@@ -35,7 +30,7 @@ bool DeclarePerMonitorV2(HMODULE user32) {
 bool DeclarePerMonitor() {
     HMODULE shcore = LoadSystemLibrary("SHCORE.DLL");
     if (shcore == nullptr) return false;
-    const auto setAwareness = Lookup<SetAwarenessFn>(shcore, "SetProcessDpiAwareness");
+    const auto setAwareness = LookUp<SetAwarenessFn>(shcore, "SetProcessDpiAwareness");
     const bool declared = setAwareness != nullptr && setAwareness(kProcessPerMonitorDpiAware) >= 0;
     // The awareness belongs to the process, not to the library: it outlives the unload.
     FreeLibrary(shcore);
@@ -44,7 +39,7 @@ bool DeclarePerMonitor() {
 
 // Windows Vista to 8: system-aware, the best they offer.
 void DeclareSystemAware(HMODULE user32) {
-    const auto setAware = Lookup<SetAwareFn>(user32, "SetProcessDPIAware");
+    const auto setAware = LookUp<SetAwareFn>(user32, "SetProcessDPIAware");
     if (setAware != nullptr) setAware();
 }
 

@@ -29,8 +29,7 @@ void LoadPasswordVerifier() {
         usePassword != 0) {
         g_passwordLibrary = LoadSystemLibrary("PASSWORD.CPL");
         if (g_passwordLibrary != nullptr) {
-            g_verifyPassword = reinterpret_cast<VerifyPasswordFn>(
-                reinterpret_cast<void*>(GetProcAddress(g_passwordLibrary, "VerifyScreenSavePwd")));
+            g_verifyPassword = LookUp<VerifyPasswordFn>(g_passwordLibrary, "VerifyScreenSavePwd");
         }
     }
     RegCloseKey(desktopKey);

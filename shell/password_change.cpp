@@ -10,8 +10,7 @@ typedef DWORD(WINAPI* ChangePasswordFn)(LPCSTR keyName, HWND parent, DWORD reser
 void ChangeSaverPassword(HWND parent) {
     HMODULE library = LoadSystemLibrary("MPR.DLL");
     if (library == nullptr) return;
-    auto changePassword = reinterpret_cast<ChangePasswordFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));
+    const auto changePassword = LookUp<ChangePasswordFn>(library, "PwdChangePasswordA");
     if (changePassword != nullptr) {
         changePassword("SCRSAVE", parent, 0, 0);
     }

@@ -49,6 +49,13 @@ void ChangeSaverPassword(HWND parent);
 // when the folder cannot be had, the path does not fit, or the DLL does not load.
 HMODULE LoadSystemLibrary(const char* fileName);
 
+// An optional platform function, looked up by name so that a Windows without it
+// still loads the saver; null where the DLL lacks it.
+template <typename Fn>
+Fn LookUp(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Full screen only, before the first window: declares the highest DPI awareness the
 // platform offers, so that the saver covers every monitor in physical pixels.
 void DrawInPhysicalPixels();
