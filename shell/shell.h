@@ -23,8 +23,7 @@ extern POINT g_startCursor;
 // successful read becomes the start point instead of counting as movement.
 extern int g_startCursorKnown;
 
-// Entry and configure mode.
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
+// Configure mode (WinMain itself is declared by the platform's headers).
 void ShowConfigureDialog();
 
 // Saver window and message loop; returns the exit code.
@@ -53,7 +52,8 @@ HMODULE LoadSystemLibrary(const char* fileName);
 // still loads the saver; null where the DLL lacks it.
 template <typename Fn>
 Fn LookUp(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    // Through the type that matches every function type, not through void*.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 // Full screen only, before the first window: declares the highest DPI awareness the

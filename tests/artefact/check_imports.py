@@ -4,8 +4,11 @@ list of what the saver may import and the oldest Windows of each family that has
 
     check_imports.py FILE LIST              check FILE, print its imports
     check_imports.py --self-test FILE LIST  show that the check fails where it must
+    check_imports.py --facts FILE           print "KIND MACHINE SUBSYSTEM", then one imported
+                                            DLL a line; fails unless a GUI PE of its width
 
-A 32-bit file (PE32) must import only functions of the list that Windows 95 (or
+Either file must be a GUI program of its width: a PE32 file for the i386, a
+PE32+ file for the x86-64. A 32-bit file (PE32) must import only functions of the list that Windows 95 (or
 the Windows 95 component its entry names) and Windows NT 4.0 have. A 64-bit
 file (PE32+) is held only to the platform's own DLLs: no 64-bit Windows is old.
 
@@ -30,6 +33,7 @@ LIMIT_NT = "NT4.0"
 COMPONENT_LIMIT_9X = "95-OSR2"
 PLATFORM_DLLS_64 = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "OPENGL32.DLL", "GLU32.DLL",
                     "MSVCRT.DLL"}
+MACHINE_OF_KIND = {"PE32": "I386", "PE32+": "AMD64"}
 # Their Unicode entry points are stubs that fail on Windows 9x.
 UNICODE_STUB_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL"}
 
@@ -38,6 +42,24 @@ UNICODE_STUB_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL"}
 
 class PeError(Exception):
     pass
+
+
+def read_header(data):
+    """Returns (kind, machine, subsystem): "PE32" or "PE32+", e.g. "I386", e.g. "WINDOWS_GUI"."""
+    try:
+        pe = pefile.PE(data=data, fast_load=True)
+    except pefile.PEFormatError as error:
+        raise PeError("not a PE file: %s" % error) from error
+    kind = "PE32+" if pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS else "PE32"
+    machine = pefile.MACHINE_TYPE.get(pe.FILE_HEADER.Machine, "0x%x" % pe.FILE_HEADER.Machine)
+    subsystem = pefile.SUBSYSTEM_TYPE.get(pe.OPTIONAL_HEADER.Subsystem, str(pe.OPTIONAL_HEADER.Subsystem))
+    return kind, str(machine).replace("IMAGE_FILE_MACHINE_", ""), str(subsystem).replace("IMAGE_SUBSYSTEM_", "")
+
+
+def check_header(kind, machine, subsystem):
+    if machine != MACHINE_OF_KIND[kind] or subsystem != "WINDOWS_GUI":
+        return ["not a GUI PE of its width: %s, machine %s, subsystem %s" % (kind, machine, subsystem)]
+    return []
 
 
 def read_imports(data):
@@ -155,11 +177,14 @@ def check(kind, imports, components, entries):
 
 
 def run_check(path, list_path, quiet=False):
-    kind, imports = read_imports(Path(path).read_bytes())
+    data = Path(path).read_bytes()
+    header = read_header(data)
+    kind, imports = read_imports(data)
     components, entries, problems = parse_list(Path(list_path).read_text())
-    failures = problems + check(kind, imports, components, entries)
+    failures = problems + check_header(*header) + check(kind, imports, components, entries)
     if not quiet:
-        print("%s: %s, %d DLLs, %d functions" % (path, kind, len(imports), sum(len(f) for _, f in imports)))
+        print("%s: %s, machine %s, subsystem %s, %d DLLs, %d functions"
+              % ((path,) + header + (len(imports), sum(len(f) for _, f in imports))))
         for dll, functions in imports:
             print("  %s: %s" % (dll, " ".join(describe(f) for f in functions)))
         for failure in failures:
@@ -169,8 +194,9 @@ def run_check(path, list_path, quiet=False):
 
 # ---------------------------------------------------------------- self-test
 
-def build_pe(kind, imports):
-    """A minimal PE file (headers and one section) with the given import table."""
+def build_pe(kind, imports, machine=None, subsystem=2):
+    """A minimal PE file (headers and one section) with the given import table;
+    of its kind's machine and a GUI program unless told otherwise."""
     thunk_size = 4 if kind == "PE32" else 8
     section_rva, section_raw = 0x1000, 0x200
     body = bytearray()
@@ -203,10 +229,12 @@ def build_pe(kind, imports):
     header[0:2] = b"MZ"
     struct.pack_into("<I", header, 0x3C, 0x40)
     header[0x40:0x44] = b"PE\0\0"
-    struct.pack_into("<HHIIIHH", header, 0x44, 0x14C if kind == "PE32" else 0x8664, 1, 0, 0, 0, optional_size,
-                     0x0102)
+    if machine is None:
+        machine = 0x14C if kind == "PE32" else 0x8664
+    struct.pack_into("<HHIIIHH", header, 0x44, machine, 1, 0, 0, 0, optional_size, 0x0102)
     optional = 0x58
     struct.pack_into("<H", header, optional, 0x10B if kind == "PE32" else 0x20B)
+    struct.pack_into("<H", header, optional + 68, subsystem)
     directories = optional + (96 if kind == "PE32" else 112)
     struct.pack_into("<I", header, directories - 4, 16)
     struct.pack_into("<II", header, directories + 8, section_rva, 20 * (len(imports) + 1))
@@ -217,25 +245,49 @@ def build_pe(kind, imports):
 
 
 def objdump_imports(path, kind):
+    """The import table as objdump reads it, in read_imports' form, or None without objdump.
+
+    Its listing names its columns in a header line ("vma:  Hint/Ord Member-Name
+    Bound-To" up to binutils 2.40, "vma:  Ordinal  Hint  Member-Name  Bound-To"
+    from 2.44 on); the columns are found by those names, so that a new layout is
+    either read by its names or refused, never misread. A member named "<none>"
+    is imported by ordinal: the Ordinal column gives it where there is one, else
+    the lookup entry in the first column, whose top bit flags an ordinal.
+    """
     tool = "i686-w64-mingw32-objdump" if kind == "PE32" else "x86_64-w64-mingw32-objdump"
     if shutil.which(tool) is None:
         return None
-    dump = subprocess.run([tool, "-p", path], check=True, capture_output=True, text=True).stdout
-    imports, current = [], None
+    return parse_objdump_imports(subprocess.run([tool, "-p", path], check=True, capture_output=True,
+                                                text=True).stdout, tool)
+
+
+def parse_objdump_imports(dump, tool="objdump"):
+    imports, current, columns = [], None, None
     for line in dump.splitlines():
+        words = line.split()
         match = re.match(r"\s*DLL Name: (\S+)", line)
         if match:
-            current = (match.group(1), [])
+            current, columns = (match.group(1), []), None
             imports.append(current)
-        elif current is not None:
-            member = re.match(r"\s*[0-9a-f]+\s+(\d+)\s+(\S+)\s*$", line)
-            ordinal = re.match(r"\s*[0-9a-f]+\s+<none>\s+([0-9a-f]+)\s*$", line)
-            if member:
-                current[1].append(member.group(2))
-            elif ordinal:
-                current[1].append(int(ordinal.group(1), 16))
-            elif not line.strip():
-                current = None
+        elif current is None:
+            continue
+        elif not words:
+            current = None
+        elif words[0] == "vma:":
+            columns = words[1:]
+            if "Member-Name" not in columns or not {"Ordinal", "Hint/Ord"} & set(columns):
+                raise PeError("%s names its import columns %s" % (tool, " ".join(columns)))
+        elif columns is None:
+            raise PeError("%s lists members of %s without a column header" % (tool, current[0]))
+        else:
+            row = dict(zip(columns, words[1:]))
+            name = row.get("Member-Name", "<none>")
+            if name != "<none>":
+                current[1].append(name)
+            elif "Ordinal" in row:
+                current[1].append(int(row["Ordinal"]))
+            else:
+                current[1].append(int(words[0], 16) & 0xFFFF)
     return imports
 
 
@@ -257,10 +309,20 @@ def self_test(path, list_path):
                            "" if ok else " -- got: %s" % ("; ".join(failures) or "no failure")))
 
     expect("the committed list is well-formed", problems, None)
+    expect("the file is a GUI program of its width", check_header(*read_header(data)), None)
     via_objdump = objdump_imports(path, kind)
     if via_objdump is not None:
         expect("the parser reads what objdump reads", [] if via_objdump == imports else ["differs from objdump"],
                None)
+
+    def refused(listing):
+        try:
+            parse_objdump_imports(listing)
+        except PeError as error:
+            return [str(error)]
+        return []
+    expect("an objdump listing in columns of unknown names is refused",
+           refused("\tDLL Name: GDI32.dll\n\tvma:  Thunk  Name\n\t1050  0  GetDC\n"), "import columns")
 
     if kind == "PE32" and imports:
         dll, functions = next((d, f) for d, f in imports if d.upper() == "USER32.DLL")
@@ -292,9 +354,9 @@ def self_test(path, list_path):
 
     # Made-up files for what the saver itself never has: ordinals, Unicode, 64 bits.
     with tempfile.TemporaryDirectory() as scratch:
-        def made_up(kind_, imports_, extra_list=""):
+        def made_up(kind_, imports_, extra_list="", **pe_options):
             file_ = Path(scratch) / "made_up.exe"
-            file_.write_bytes(build_pe(kind_, imports_))
+            file_.write_bytes(build_pe(kind_, imports_, **pe_options))
             listing = Path(scratch) / "list.txt"
             listing.write_text(list_text + "\n" + extra_list)
             return run_check(str(file_), str(listing), quiet=True)
@@ -313,6 +375,18 @@ def self_test(path, list_path):
                made_up("PE32+", [("KERNEL32.dll", ["GetFileSizeEx"]), ("msvcrt.dll", ["_initterm", 5])]), None)
         expect("PE32+ with another DLL fails", made_up("PE32+", [("USER32.dll", ["GetDC"]), ("libgcc_s.dll", [3])]),
                "not a platform DLL: libgcc_s.dll")
+        expect("a PE32 file of the x86-64's machine fails",
+               made_up("PE32", [("KERNEL32.dll", ["Sleep"])], machine=0x8664), "not a GUI PE of its width")
+        expect("a console program fails", made_up("PE32+", [("KERNEL32.dll", ["Sleep"])], subsystem=3),
+               "subsystem WINDOWS_CUI")
+        for made_kind in ("PE32", "PE32+"):
+            made = [("KERNEL32.dll", ["Sleep", 17, "Beep"]), ("GDI32.dll", [9])]
+            file_ = Path(scratch) / "ordinals.exe"
+            file_.write_bytes(build_pe(made_kind, made))
+            read = objdump_imports(str(file_), made_kind)
+            if read is not None:
+                expect("objdump's reading of names and ordinals matches (%s)" % made_kind,
+                       [] if read == made else ["objdump read %s" % read], None)
         expect("PE32+ is read as such", [read_imports(build_pe("PE32+", [("GDI32.dll", ["GetDC", 9])]))[0]], "PE32+")
         expect("PE32+ ordinals are read", [str(read_imports(build_pe("PE32+", [("GDI32.dll", [9])]))[1])],
                "('GDI32.dll', [9])")
@@ -324,6 +398,20 @@ def self_test(path, list_path):
 def main(argv):
     if len(argv) == 4 and argv[1] == "--self-test":
         return 0 if self_test(argv[2], argv[3]) else 1
+    if len(argv) == 3 and argv[1] == "--facts":
+        data = Path(argv[2]).read_bytes()
+        try:
+            header = read_header(data)
+            print(" ".join(header))
+            for dll, _ in read_imports(data)[1]:
+                print(dll)
+        except PeError as error:
+            print("FAIL %s" % error)
+            return 1
+        failures = check_header(*header)
+        for failure in failures:
+            print("FAIL " + failure)
+        return 1 if failures else 0
     if len(argv) == 3:
         return 1 if run_check(argv[1], argv[2]) else 0
     print(__doc__)

@@ -54,13 +54,13 @@ typedef NTSTATUS(NTAPI* QueryProcessFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, 
 // Number of GDI objects in the process's table, or -1 when it cannot be read.
 long CountGdiObjects(HANDLE process) {
     static QueryProcessFn query = reinterpret_cast<QueryProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     if (query == nullptr) return -1;
     PROCESS_BASIC_INFORMATION basic = {};
     if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) return -1;
     UINT_PTR table = 0;
     SIZE_T read = 0;
-    const auto* peb = static_cast<const char*>(static_cast<void*>(basic.PebBaseAddress));
+    const auto* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
     if (!ReadProcessMemory(process, peb + kPebGdiHandleTableOffset, &table, sizeof(table), &read) ||
         read != sizeof(table) || table == 0) {
         return -1;
