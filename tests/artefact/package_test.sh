@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The download, packed as tools/package packs it from this build's 32-bit saver
 # and the 64-bit one: the savers as built and of the right machine, checksums
-# that sha256sum accepts, install notes with CRLF line ends that name the
-# product version, and a refusal, with nothing written, of savers swapped.
+# that sha256sum accepts (the INF's included), install notes and an INF in ASCII
+# with CRLF line ends that name the product version, and a refusal, with nothing
+# written, of savers swapped.
 #   package_test.sh SOURCE_DIR X86_SCR X64_SCR
 set -euo pipefail
 source_dir=$1
@@ -39,7 +40,7 @@ version=$(product_version "$x86")
 zip=$work/out/vorbix-$version.zip
 [ -f "$zip" ] || { echo "no vorbix-$version.zip; the packer wrote: $(ls "$work/out")"; exit 1; }
 entries=$(unzip -Z1 "$zip" | paste -sd' ')
-[ "$entries" = "vorbix.scr x64/vorbix.scr README.txt SHA256SUMS" ] || fail "the zip holds: $entries"
+[ "$entries" = "vorbix.scr x64/vorbix.scr vorbix.inf README.txt SHA256SUMS" ] || fail "the zip holds: $entries"
 unzip -q "$zip" -d "$work/unpacked"
 cd "$work/unpacked"
 
@@ -54,10 +55,15 @@ check_saver() {
 check_saver vorbix.scr "$x86" 'PE32 I386 WINDOWS_GUI'
 check_saver x64/vorbix.scr "$x64" 'PE32+ AMD64 WINDOWS_GUI'
 sha256sum -c SHA256SUMS || fail "SHA256SUMS does not verify"
-if LC_ALL=C grep -qv $'\r$' README.txt; then
-    fail "README.txt has lines without CRLF: $(LC_ALL=C grep -nv $'\r$' README.txt | head -n 3 | paste -sd' ')"
-fi
+grep -qE '^[0-9a-f]{64}  vorbix\.inf$' SHA256SUMS || fail "SHA256SUMS does not list vorbix.inf"
+for text in README.txt vorbix.inf; do
+    if LC_ALL=C grep -qv $'\r$' "$text"; then
+        fail "$text has lines without CRLF: $(LC_ALL=C grep -nv $'\r$' "$text" | head -n 3 | paste -sd' ')"
+    fi
+    if LC_ALL=C grep -qP '[^\x01-\x7f]' "$text"; then fail "$text is not ASCII"; fi
+done
 grep -qxF "Version $version"$'\r' README.txt || fail "README.txt has no line \"Version $version\""
+grep -qF "\"DisplayVersion\",,\"$version\""$'\r' vorbix.inf || fail "vorbix.inf does not name version $version"
 
 if "$packer" "$x64" "$x86" "$work/swapped" 2>/dev/null; then
     fail "the packer took the 64-bit saver for the 32-bit one"

@@ -127,6 +127,7 @@ TEST_F(Win98Saver, MissingVerifierLibraryIsSilent) {
 TEST(NtPlatform, PasswordValueIsNeverReadOutsideWindows9x) {
     ScratchDir scratch;
     const std::string exe = scratch.CopyFromBin("vorbix.scr", "vorbix.scr");
+    const SystemFolderFile verifierImport("helpers\\PWIMPORT.DLL", "PWIMPORT.DLL");
     const SystemFolderFile verifier("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
     const std::string log = scratch.path() + "\\verifier.log";
     ScopedRegistryValue usePassword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword", 1);

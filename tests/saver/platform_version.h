@@ -29,9 +29,10 @@ constexpr PlatformVersion kWinXp = {"winxp", false, 20501};
 constexpr PlatformVersion kWin10 = {"win10", false, 20602};
 
 // A scratch folder with a copy of the saver and a copy of the platform probe, both of which
-// Wine runs as the given version, and the stand-in PASSWORD.CPL in the system folder. Another
-// copy lies beside the saver, as one planted in a download folder would: loaded from there
-// it accepts any password and logs "attach planted", which every verifier test would see.
+// Wine runs as the given version, and the stand-in PASSWORD.CPL and the DLL it imports in the
+// system folder. Other copies of both lie beside the saver, as ones planted in a download
+// folder would: loaded from there, either makes the verifier accept any password and log
+// "attach planted", which every verifier test would see.
 class VersionedCopy {
 public:
     VersionedCopy(const std::string& baseName, const char* wineName)
@@ -40,6 +41,7 @@ public:
         exe_ = scratch_.CopyFromBin("vorbix.scr", baseName + ".scr");
         probe_ = scratch_.CopyFromBin("helpers\\platform_probe.exe", baseName + ".exe");
         scratch_.CopyFromBin("helpers\\PASSWORD.CPL", "PASSWORD.CPL");
+        scratch_.CopyFromBin("helpers\\PWIMPORT.DLL", "PWIMPORT.DLL");
     }
 
     const std::string& exe() const { return exe_; }
@@ -56,6 +58,7 @@ public:
 private:
     static constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\";
     ScratchDir scratch_;
+    SystemFolderFile verifierImport_{"helpers\\PWIMPORT.DLL", "PWIMPORT.DLL"};
     SystemFolderFile verifier_{"helpers\\PASSWORD.CPL", "PASSWORD.CPL"};
     ScopedRegistryValue saverVersion_;
     ScopedRegistryValue probeVersion_;

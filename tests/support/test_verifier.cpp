@@ -3,7 +3,8 @@
 // last one repeats). When asked to, it keeps a window of its own up, with a nested
 // message loop as a real password dialog has, until someone closes that window.
 // A copy loaded from outside the system folder stands for one planted beside the
-// saver: it accepts any password.
+// saver, and so does one whose own import (PWIMPORT.DLL) came from there: it accepts
+// any password.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +13,8 @@
 
 #include "tests/support/helper_log.h"
 #include "tests/support/saver_process.h"
+
+extern "C" __declspec(dllimport) BOOL VerifierImportPlanted();
 
 namespace {
 
@@ -79,8 +82,8 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
 // cppcheck-suppress constParameter
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_planted = !LoadedFromSystemFolder(instance);
-        AppendLogLine(kVerifierLogVariable, AttachLine(instance));
+        g_planted = !LoadedFromSystemFolder(instance) || VerifierImportPlanted();
+        AppendLogLine(kVerifierLogVariable, g_planted ? "attach planted" : "attach");
     }
     // A null reserved pointer means FreeLibrary, not the end of the process.
     if (reason == DLL_PROCESS_DETACH) {

@@ -5,9 +5,10 @@
 
 Writes OUT_DIR/vorbix-VERSION.zip, VERSION being the product version of the
 32-bit saver's version block (the fixed part, the same in both files), with
-vorbix.scr (32-bit), x64/vorbix.scr (64-bit), README.txt (package_readme.txt
-with the version and the checksums filled in, CRLF line ends) and SHA256SUMS
-(as sha256sum -c reads it). Prints the zip's path.
+vorbix.scr (32-bit), x64/vorbix.scr (64-bit), vorbix.inf (package_inf.txt with
+the version and the names of the version block's strings filled in), README.txt
+(package_readme.txt with the version and the checksums filled in; both with CRLF
+line ends) and SHA256SUMS (as sha256sum -c reads it). Prints the zip's path.
 
 The same two savers give the same zip, byte for byte: fixed order, no extra
 fields, no modes or attributes of this machine, and one time for every file,
@@ -44,8 +45,12 @@ class PeError(Exception):
     pass
 
 
-def product_version(pe):
-    """"A.B.C.D" from the fixed part of the version resource."""
+# The version block's strings that the INF names the saver by.
+INF_NAMES = {"name": "FileDescription", "company": "CompanyName", "file": "OriginalFilename"}
+
+
+def version_block(pe):
+    """("A.B.C.D" from the fixed part of the version resource, {INF name: string})."""
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
         raise PeError("no resources")
@@ -55,19 +60,37 @@ def product_version(pe):
     if fixed.Signature != FIXED_SIGNATURE:
         raise PeError("the version resource's fixed part has the signature 0x%x" % fixed.Signature)
     high, low = fixed.ProductVersionMS, fixed.ProductVersionLS
-    return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
+    strings = {}
+    for info in getattr(pe, "FileInfo", None) or []:
+        for entry in info:
+            for table in getattr(entry, "StringTable", []):
+                strings.update((k.decode("utf-8"), v.decode("utf-8")) for k, v in table.entries.items())
+    names = {}
+    for key, field in INF_NAMES.items():
+        value = strings.get(field, "")
+        # Inside an INF's quoted strings these would end the string or start a substitution.
+        if not value or not value.isascii() or any(c in value for c in '"%;'):
+            raise PeError("the version block's %s is %r: the INF needs it plain ASCII" % (field, value))
+        names[key] = value
+    return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF), names
 
 
 def read_saver(path, machine, width):
-    """(bytes, version) of the saver at PATH, which must be a PE file for MACHINE."""
+    """(bytes, version, names) of the saver at PATH, which must be a PE file for MACHINE."""
     try:
         data = Path(path).read_bytes()
         pe = pefile.PE(data=data, fast_load=True)
         if pe.FILE_HEADER.Machine != machine:
             raise PeError("machine 0x%x, not the %s saver's 0x%x" % (pe.FILE_HEADER.Machine, width, machine))
-        return data, product_version(pe)
+        return (data,) + version_block(pe)
     except (OSError, PeError, pefile.PEFormatError) as error:
         raise PackError("the %s saver %s: %s" % (width, path, error)) from None
+
+
+def windows_text(template, **fields):
+    """A template of this folder filled in, with Windows line ends."""
+    text = Template((LIB / template).read_text(encoding="utf-8")).substitute(**fields)
+    return text.replace("\n", "\r\n").encode("ascii")
 
 
 def zip_time(source_root):
@@ -90,19 +113,26 @@ def zip_time(source_root):
 
 
 def pack(x86_path, x64_path, out_dir):
-    x86, version = read_saver(x86_path, MACHINE_I386, "32-bit")
-    x64, x64_version = read_saver(x64_path, MACHINE_AMD64, "64-bit")
-    if x64_version != version:
-        raise PackError("the 32-bit saver is version %s, the 64-bit one %s" % (version, x64_version),
+    x86, version, names = read_saver(x86_path, MACHINE_I386, "32-bit")
+    x64, x64_version, x64_names = read_saver(x64_path, MACHINE_AMD64, "64-bit")
+    if (x64_version, x64_names) != (version, names):
+        raise PackError("the 32-bit saver is version %s %s, the 64-bit one %s %s"
+                        % (version, names, x64_version, x64_names),
                         "build both from the same sources (tools/package does)")
+    if names["file"] != "vorbix.scr":
+        raise PackError("the version block names the file %s, the download vorbix.scr" % names["file"],
+                        "keep OriginalFilename in resources/vorbix.rc and the download's names the same")
     sums = {name: hashlib.sha256(data).hexdigest() for name, data in (("x86", x86), ("x64", x64))}
-    readme = Template((LIB / "package_readme.txt").read_text(encoding="utf-8")).substitute(
-        version=version, sha256_x86=sums["x86"], sha256_x64=sums["x64"])
+    stem = names["file"].rsplit(".", 1)[0]
+    inf = windows_text("package_inf.txt", version=version, key=stem, inf=stem + ".inf", pnf=stem + ".pnf", **names)
     members = [
         ("vorbix.scr", x86),
         ("x64/vorbix.scr", x64),
-        ("README.txt", readme.replace("\n", "\r\n").encode("ascii")),
-        ("SHA256SUMS", ("%s  vorbix.scr\n%s  x64/vorbix.scr\n" % (sums["x86"], sums["x64"])).encode("ascii")),
+        ("vorbix.inf", inf),
+        ("README.txt", windows_text("package_readme.txt", version=version, sha256_x86=sums["x86"],
+                                    sha256_x64=sums["x64"])),
+        ("SHA256SUMS", ("%s  vorbix.scr\n%s  x64/vorbix.scr\n%s  vorbix.inf\n"
+                        % (sums["x86"], sums["x64"], hashlib.sha256(inf).hexdigest())).encode("ascii")),
     ]
     stamp = zip_time(LIB.parent.parent)
 
