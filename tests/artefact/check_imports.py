@@ -44,8 +44,9 @@ class PeError(Exception):
     pass
 
 
-def read_header(data):
-    """Returns (kind, machine, subsystem): "PE32" or "PE32+", e.g. "I386", e.g. "WINDOWS_GUI"."""
+def read_pe(data):
+    """Returns ((kind, machine, subsystem), [(dll, [name or ordinal int, ...]), ...]):
+    kind "PE32" or "PE32+", machine e.g. "I386", subsystem e.g. "WINDOWS_GUI"."""
     try:
         pe = pefile.PE(data=data, fast_load=True)
     except pefile.PEFormatError as error:
@@ -53,19 +54,7 @@ def read_header(data):
     kind = "PE32+" if pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS else "PE32"
     machine = pefile.MACHINE_TYPE.get(pe.FILE_HEADER.Machine, "0x%x" % pe.FILE_HEADER.Machine)
     subsystem = pefile.SUBSYSTEM_TYPE.get(pe.OPTIONAL_HEADER.Subsystem, str(pe.OPTIONAL_HEADER.Subsystem))
-    return kind, str(machine).replace("IMAGE_FILE_MACHINE_", ""), str(subsystem).replace("IMAGE_SUBSYSTEM_", "")
-
-
-def check_header(kind, machine, subsystem):
-    if machine != MACHINE_OF_KIND[kind] or subsystem != "WINDOWS_GUI":
-        return ["not a GUI PE of its width: %s, machine %s, subsystem %s" % (kind, machine, subsystem)]
-    return []
-
-
-def read_imports(data):
-    """Returns (kind, [(dll, [name or ordinal int, ...]), ...]); kind is "PE32" or "PE32+"."""
-    pe = pefile.PE(data=data, fast_load=True)
-    kind = "PE32+" if pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS else "PE32"
+    header = (kind, str(machine).replace("IMAGE_FILE_MACHINE_", ""), str(subsystem).replace("IMAGE_SUBSYSTEM_", ""))
     directories = pe.OPTIONAL_HEADER.DATA_DIRECTORY
     delay = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT"]
     if len(directories) > delay and directories[delay].VirtualAddress != 0:
@@ -76,7 +65,19 @@ def read_imports(data):
         functions = [symbol.ordinal if symbol.import_by_ordinal else symbol.name.decode("ascii")
                      for symbol in entry.imports]
         imports.append((entry.dll.decode("ascii"), functions))
-    return kind, imports
+    return header, imports
+
+
+def read_imports(data):
+    """Returns (kind, imports) as read_pe reads them."""
+    header, imports = read_pe(data)
+    return header[0], imports
+
+
+def check_header(kind, machine, subsystem):
+    if machine != MACHINE_OF_KIND[kind] or subsystem != "WINDOWS_GUI":
+        return ["not a GUI PE of its width: %s, machine %s, subsystem %s" % (kind, machine, subsystem)]
+    return []
 
 
 def describe(function):
@@ -177,9 +178,8 @@ def check(kind, imports, components, entries):
 
 
 def run_check(path, list_path, quiet=False):
-    data = Path(path).read_bytes()
-    header = read_header(data)
-    kind, imports = read_imports(data)
+    header, imports = read_pe(Path(path).read_bytes())
+    kind = header[0]
     components, entries, problems = parse_list(Path(list_path).read_text())
     failures = problems + check_header(*header) + check(kind, imports, components, entries)
     if not quiet:
@@ -309,7 +309,7 @@ def self_test(path, list_path):
                            "" if ok else " -- got: %s" % ("; ".join(failures) or "no failure")))
 
     expect("the committed list is well-formed", problems, None)
-    expect("the file is a GUI program of its width", check_header(*read_header(data)), None)
+    expect("the file is a GUI program of its width", check_header(*read_pe(data)[0]), None)
     via_objdump = objdump_imports(path, kind)
     if via_objdump is not None:
         expect("the parser reads what objdump reads", [] if via_objdump == imports else ["differs from objdump"],
@@ -399,11 +399,10 @@ def main(argv):
     if len(argv) == 4 and argv[1] == "--self-test":
         return 0 if self_test(argv[2], argv[3]) else 1
     if len(argv) == 3 and argv[1] == "--facts":
-        data = Path(argv[2]).read_bytes()
         try:
-            header = read_header(data)
+            header, imports = read_pe(Path(argv[2]).read_bytes())
             print(" ".join(header))
-            for dll, _ in read_imports(data)[1]:
+            for dll, _ in imports:
                 print(dll)
         except PeError as error:
             print("FAIL %s" % error)
