@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The download, packed as tools/package packs it from this build's 32-bit saver
-# and the 64-bit one: the savers as built and of the right machine, checksums
-# that sha256sum accepts (the INF's included), install notes and an INF in ASCII
-# with CRLF line ends that name the product version, and a refusal, with nothing
-# written, of savers swapped.
+# and the 64-bit one: the savers as built and of the right machine, an installer
+# package per width for that platform that holds its saver (the same package
+# beside the zip), checksums that sha256sum accepts (the INF's and the packages'
+# included), install notes and an INF in ASCII with CRLF line ends that name the
+# product version, and a refusal, with nothing written, of savers swapped.
 #   package_test.sh SOURCE_DIR X86_SCR X64_SCR
 set -euo pipefail
 source_dir=$1
@@ -40,7 +41,8 @@ version=$(product_version "$x86")
 zip=$work/out/vorbix-$version.zip
 [ -f "$zip" ] || { echo "no vorbix-$version.zip; the packer wrote: $(ls "$work/out")"; exit 1; }
 entries=$(unzip -Z1 "$zip" | paste -sd' ')
-[ "$entries" = "vorbix.scr x64/vorbix.scr vorbix.inf README.txt SHA256SUMS" ] || fail "the zip holds: $entries"
+expected="vorbix.scr x64/vorbix.scr vorbix-$version-x86.msi vorbix-$version-x64.msi vorbix.inf README.txt SHA256SUMS"
+[ "$entries" = "$expected" ] || fail "the zip holds: $entries"
 unzip -q "$zip" -d "$work/unpacked"
 cd "$work/unpacked"
 
@@ -54,8 +56,21 @@ check_saver() {
 }
 check_saver vorbix.scr "$x86" 'PE32 I386 WINDOWS_GUI'
 check_saver x64/vorbix.scr "$x64" 'PE32+ AMD64 WINDOWS_GUI'
+# The platform a package names (its summary's template) and the saver its cabinet holds.
+check_package() {
+    local width=$1 template=$2 saver=$3 package=vorbix-$version-$1.msi summary
+    cmp "$package" "$work/out/$package" || fail "$package beside the zip is not the one in it"
+    summary=$(msiinfo suminfo "$package")
+    grep -qxF "Template: $template" <<<"$summary" || fail "$package is not for $template: $summary"
+    msiextract -C "$work/$width" "$package" >/dev/null
+    cmp "$work/$width/vorbix.scr" "$saver" || fail "$package does not hold $saver"
+    grep -qF "$package" README.txt || fail "README.txt does not name $package"
+}
+check_package x86 'Intel;1033' vorbix.scr
+check_package x64 'x64;1033' x64/vorbix.scr
 sha256sum -c SHA256SUMS || fail "SHA256SUMS does not verify"
-grep -qE '^[0-9a-f]{64}  vorbix\.inf$' SHA256SUMS || fail "SHA256SUMS does not list vorbix.inf"
+[ "$(cut -c67- SHA256SUMS | paste -sd' ')" = "${expected% README.txt SHA256SUMS}" ] ||
+    fail "SHA256SUMS lists: $(cut -c67- SHA256SUMS | paste -sd' ')"
 for text in README.txt vorbix.inf; do
     if LC_ALL=C grep -qv $'\r$' "$text"; then
         fail "$text has lines without CRLF: $(LC_ALL=C grep -nv $'\r$' "$text" | head -n 3 | paste -sd' ')"

@@ -4,7 +4,7 @@
 # The second build is configured with PRESET, the configure preset of BUILD_DIR's
 # kind, in a folder of its own; it must name the toolchain BUILD_DIR was built with.
 # With X64_SCR (the 32-bit build's test) the download too: packed from each build's
-# saver with that 64-bit one, it is the same zip.
+# saver with that 64-bit one, it is the same zip with the same installer packages.
 set -euo pipefail
 source_dir=$1
 built=$2
@@ -39,5 +39,9 @@ if [ -n "$x64" ]; then
     install -m 600 "$x64" "$other/x64.scr"
     second=$(umask 077 && TZ=XYZ-14 "$packer" "$other/bin/vorbix.scr" "$other/x64.scr" "$other/second")
     cmp "$first" "$second"
-    echo "identical download $(basename "$first"): $(stat -c %s "$first") bytes, sha256 $(sha256sum <"$first" | cut -c1-16)"
+    for package in "${first%.zip}"-x86.msi "${first%.zip}"-x64.msi; do
+        cmp "$package" "$other/second/$(basename "$package")"
+    done
+    echo "identical download $(basename "$first"): $(stat -c %s "$first") bytes, sha256 $(sha256sum <"$first" | cut -c1-16)," \
+        "and its two installer packages"
 fi

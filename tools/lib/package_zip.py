@@ -5,15 +5,17 @@
 
 Writes OUT_DIR/vorbix-VERSION.zip, VERSION being the product version of the
 32-bit saver's version block (the fixed part, the same in both files), with
-vorbix.scr (32-bit), x64/vorbix.scr (64-bit), vorbix.inf (package_inf.txt with
-the version and the names of the version block's strings filled in), README.txt
-(package_readme.txt with the version and the checksums filled in; both with CRLF
-line ends) and SHA256SUMS (as sha256sum -c reads it). Prints the zip's path.
+vorbix.scr (32-bit), x64/vorbix.scr (64-bit), the Windows Installer package of
+each width (vorbix-VERSION-x86.msi and -x64.msi, package_msi.py), vorbix.inf
+(package_inf.txt with the version and the names of the version block's strings
+filled in), README.txt (package_readme.txt with the version and the checksums
+filled in; both with CRLF line ends) and SHA256SUMS (as sha256sum -c reads it).
+Both packages are also written beside the zip. Prints the zip's path.
 
-The same two savers give the same zip, byte for byte: fixed order, no extra
-fields, no modes or attributes of this machine, and one time for every file,
-SOURCE_DATE_EPOCH or else the time of the source tree's last commit. The zip is
-written under a temporary name and renamed when complete.
+The same two savers give the same zip and packages, byte for byte: fixed order,
+no extra fields, no modes or attributes of this machine, and one time for every
+file, SOURCE_DATE_EPOCH or else the time of the source tree's last commit. Each
+file is written under a temporary name and renamed when complete.
 
 Debian's python3 runs it: python3-pefile, which reads the savers, is its.
 """
@@ -27,6 +29,8 @@ from pathlib import Path
 from string import Template
 
 import pefile
+
+import package_msi
 
 LIB = Path(__file__).resolve().parent
 MACHINE_I386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
@@ -50,7 +54,8 @@ INF_NAMES = {"name": "FileDescription", "company": "CompanyName", "file": "Origi
 
 
 def version_block(pe):
-    """("A.B.C.D" from the fixed part of the version resource, {INF name: string})."""
+    """(product version "A.B.C.D" and file version from the fixed part of the version
+    resource, {INF name: string})."""
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
         raise PeError("no resources")
@@ -59,7 +64,8 @@ def version_block(pe):
     fixed = pe.VS_FIXEDFILEINFO[0]
     if fixed.Signature != FIXED_SIGNATURE:
         raise PeError("the version resource's fixed part has the signature 0x%x" % fixed.Signature)
-    high, low = fixed.ProductVersionMS, fixed.ProductVersionLS
+    def dotted(high, low):
+        return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
     strings = {}
     for info in getattr(pe, "FileInfo", None) or []:
         for entry in info:
@@ -72,11 +78,12 @@ def version_block(pe):
         if not value or not value.isascii() or any(c in value for c in '"%;'):
             raise PeError("the version block's %s is %r: the INF needs it plain ASCII" % (field, value))
         names[key] = value
-    return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF), names
+    return dotted(fixed.ProductVersionMS, fixed.ProductVersionLS), dotted(fixed.FileVersionMS, fixed.FileVersionLS), names
 
 
 def read_saver(path, machine, width):
-    """(bytes, version, names) of the saver at PATH, which must be a PE file for MACHINE."""
+    """(bytes, product version, file version, names) of the saver at PATH, which must be a
+    PE file for MACHINE."""
     try:
         data = Path(path).read_bytes()
         pe = pefile.PE(data=data, fast_load=True)
@@ -93,7 +100,7 @@ def windows_text(template, **fields):
     return text.replace("\n", "\r\n").encode("ascii")
 
 
-def zip_time(source_root):
+def source_epoch(source_root):
     epoch = os.environ.get("SOURCE_DATE_EPOCH")
     if epoch is None:
         try:
@@ -108,40 +115,58 @@ def zip_time(source_root):
                             " (seconds since 1970)")
     if not epoch.isdigit():
         raise PackError("SOURCE_DATE_EPOCH is %r" % epoch, "set it to whole seconds since 1970, or unset it")
-    # In UTC, whatever this machine's time zone; a zip cannot hold a time before 1980.
-    return max(time.gmtime(int(epoch))[:6], (1980, 1, 1, 0, 0, 0))
+    # A zip cannot hold a time before 1980.
+    return max(int(epoch), 315532800)
+
+
+def write_all(writers):
+    """Calls each WRITE(path) of {target: WRITE} on a temporary name beside the target,
+    and only when all have written, gives each its target's name."""
+    partials = {target: target.with_name("%s.%d.part" % (target.name, os.getpid())) for target in writers}
+    try:
+        for target, write in writers.items():
+            write(partials[target])
+        for target, partial in partials.items():
+            os.replace(partial, target)
+    except BaseException:
+        for partial in partials.values():
+            partial.unlink(missing_ok=True)
+        raise
 
 
 def pack(x86_path, x64_path, out_dir):
-    x86, version, names = read_saver(x86_path, MACHINE_I386, "32-bit")
-    x64, x64_version, x64_names = read_saver(x64_path, MACHINE_AMD64, "64-bit")
-    if (x64_version, x64_names) != (version, names):
+    x86, version, file_version, names = read_saver(x86_path, MACHINE_I386, "32-bit")
+    x64, *x64_facts = read_saver(x64_path, MACHINE_AMD64, "64-bit")
+    if x64_facts != [version, file_version, names]:
         raise PackError("the 32-bit saver is version %s %s, the 64-bit one %s %s"
-                        % (version, names, x64_version, x64_names),
+                        % (version, names, x64_facts[0], x64_facts[2]),
                         "build both from the same sources (tools/package does)")
     if names["file"] != "vorbix.scr":
         raise PackError("the version block names the file %s, the download vorbix.scr" % names["file"],
                         "keep OriginalFilename in resources/vorbix.rc and the download's names the same")
-    sums = {name: hashlib.sha256(data).hexdigest() for name, data in (("x86", x86), ("x64", x64))}
+    epoch = source_epoch(LIB.parent.parent)
+    msi_names = {width: "vorbix-%s-%s.msi" % (version, width) for width in ("x86", "x64")}
+    packages = {}
+    for width, saver in (("x86", x86), ("x64", x64)):
+        try:
+            packages[msi_names[width]] = package_msi.build(
+                width, saver, version, file_version, names, epoch)
+        except package_msi.MsiError as error:
+            raise PackError("the %s installer package: %s" % (width, error),
+                            "tools/install-deps build installs wixl and msitools") from None
     stem = names["file"].rsplit(".", 1)[0]
-    inf = windows_text("package_inf.txt", version=version, key=stem, inf=stem + ".inf", pnf=stem + ".pnf", **names)
-    members = [
-        ("vorbix.scr", x86),
-        ("x64/vorbix.scr", x64),
-        ("vorbix.inf", inf),
-        ("README.txt", windows_text("package_readme.txt", version=version, sha256_x86=sums["x86"],
-                                    sha256_x64=sums["x64"])),
-        ("SHA256SUMS", ("%s  vorbix.scr\n%s  x64/vorbix.scr\n%s  vorbix.inf\n"
-                        % (sums["x86"], sums["x64"], hashlib.sha256(inf).hexdigest())).encode("ascii")),
-    ]
-    stamp = zip_time(LIB.parent.parent)
+    inf = windows_text("package_inf.txt", version=version, key=stem, inf=stem + ".inf", **names)
+    sums = {"vorbix.scr": x86, "x64/vorbix.scr": x64, **packages, "vorbix.inf": inf}
+    sums = {name: hashlib.sha256(data).hexdigest() for name, data in sums.items()}
+    readme = windows_text("package_readme.txt", version=version, sha256_x86=sums["vorbix.scr"],
+                          sha256_x64=sums["x64/vorbix.scr"], msi_x86=msi_names["x86"], msi_x64=msi_names["x64"])
+    members = [("vorbix.scr", x86), ("x64/vorbix.scr", x64), *packages.items(), ("vorbix.inf", inf),
+               ("README.txt", readme),
+               ("SHA256SUMS", "".join("%s  %s\n" % (digest, name) for name, digest in sums.items()).encode("ascii"))]
+    stamp = time.gmtime(epoch)[:6]
 
-    out_dir = Path(out_dir)
-    out_dir.mkdir(parents=True, exist_ok=True)
-    target = out_dir / ("vorbix-%s.zip" % version)
-    partial = out_dir / ("%s.%d.part" % (target.name, os.getpid()))
-    try:
-        with zipfile.ZipFile(partial, "x") as archive:
+    def write_zip(path):
+        with zipfile.ZipFile(path, "x") as archive:
             for name, data in members:
                 info = zipfile.ZipInfo(name, date_time=stamp)
                 # Windows' attributes, not this machine's modes: only "archive", as
@@ -150,10 +175,12 @@ def pack(x86_path, x64_path, out_dir):
                 info.external_attr = FILE_ATTRIBUTE_ARCHIVE
                 info.compress_type = zipfile.ZIP_DEFLATED
                 archive.writestr(info, data, compresslevel=9)
-        os.replace(partial, target)
-    except BaseException:
-        partial.unlink(missing_ok=True)
-        raise
+
+    out_dir = Path(out_dir)
+    out_dir.mkdir(parents=True, exist_ok=True)
+    target = out_dir / ("vorbix-%s.zip" % version)
+    write_all({target: write_zip, **{out_dir / name: lambda path, data=data: path.write_bytes(data)
+                                     for name, data in packages.items()}})
     return target
 
 
