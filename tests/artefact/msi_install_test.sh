@@ -51,6 +51,8 @@ msiexec_quiet() { local action=$1 package=$2; wine msiexec "$action" "$(windows_
 export VORBIX_TEST_DESK_LOG
 VORBIX_TEST_DESK_LOG=$(windows_path "$work/desk.log")
 cp "$work/DESK.CPL" "$system/desk.cpl"
+# Wine 10 has a desk.cpl of its own, built in and without InstallScreenSaver: the stand-in goes first.
+wine reg add 'HKCU\Software\Wine\DllOverrides' /v desk.cpl /d native /f >/dev/null
 old_code=$(product_code "$old")
 new_code=$(product_code "$new")
 if [ -z "$old_code" ] || [ "$old_code" = "$new_code" ]; then fail "product codes '$old_code' and '$new_code'"; fi
