@@ -7,7 +7,7 @@
 #   wine_prefix_ready DIR [xinerama]   create (once) a prefix of that width in
 #                                 DIR; with xinerama, one that takes its monitors
 #                                 from Xinerama, as two_monitors_start lays them out
-#   xvfb_start WxHxD              start Xvfb on a free display, export DISPLAY
+#   xvfb_start WxHxD              start Xvfb on a display it finds free, export DISPLAY
 #   two_monitors_start            an 800x600 and a 1024x768 monitor side by side:
 #                                 Xephyr with Xinerama, in windows on the current
 #                                 DISPLAY; exports DISPLAY (Xephyr's) and
@@ -102,43 +102,37 @@ wine_prefix_ready() {
     touch "$WINEPREFIX/.vorbix-ready"
 }
 
-# vorbix_x_server_start LOG FIRST LAST SERVER [ARGS...]: runs SERVER :N ARGS on
-# the first free display N from FIRST to LAST, its output in LOG, and waits for
-# its socket; sets VORBIX_X_PID and VORBIX_X_DISPLAY.
+# vorbix_x_server_start LOG SERVER [ARGS...]: runs SERVER ARGS, its output in
+# LOG. The server takes the first display number that is free (it binds the
+# socket, so two starting at once cannot get the same one) and writes it to
+# -displayfd once it accepts clients. Sets VORBIX_X_PID and VORBIX_X_DISPLAY.
 vorbix_x_server_start() {
-    local log=$1 first=$2 last=$3 display pid _
-    shift 3
-    for display in $(seq "$first" "$last"); do
-        if [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; then continue; fi
-        "$1" ":$display" "${@:2}" >"$log" 2>&1 &
-        pid=$!
-        for _ in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$display" ] && break
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ]; then
-            VORBIX_X_PID=$pid
-            VORBIX_X_DISPLAY=:$display
-            return 0
-        fi
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
+    local log=$1 fd number=""
+    shift
+    exec {fd}< <(exec "$@" -displayfd 3 3>&1 >"$log" 2>&1)
+    VORBIX_X_PID=$!
+    read -r -t 10 -u "$fd" number || true
+    exec {fd}<&-
+    if [[ $number =~ ^[0-9]+$ ]] && kill -0 "$VORBIX_X_PID" 2>/dev/null; then
+        VORBIX_X_DISPLAY=:$number
+        return 0
+    fi
+    kill "$VORBIX_X_PID" 2>/dev/null || true
+    wait "$VORBIX_X_PID" 2>/dev/null || true
     return 1
 }
 
 xvfb_start() {
     local geometry="$1" log
     log=$(mktemp "${TMPDIR:-/tmp}/vorbix-xvfb.XXXXXX")
-    if vorbix_x_server_start "$log" 90 140 Xvfb -screen 0 "$geometry" -nolisten tcp -ac; then
+    if vorbix_x_server_start "$log" Xvfb -screen 0 "$geometry" -nolisten tcp -ac; then
         VORBIX_XVFB_PID=$VORBIX_X_PID
         export DISPLAY=$VORBIX_X_DISPLAY
         rm -f "$log"
         return 0
     fi
-    vorbix_show_log_tail "Could not start Xvfb ($geometry) on any display from :90 to :140." "$log"
-    echo "  What to do: run tools/install-deps (package xvfb); remove stale /tmp/.X*-lock files of dead servers." >&2
+    vorbix_show_log_tail "Could not start Xvfb ($geometry): it ended, or reported no display within 10 s." "$log"
+    echo "  What to do: run tools/install-deps (package xvfb); the last lines of its log above say why it stopped." >&2
     return 1
 }
 
@@ -150,14 +144,14 @@ two_monitors_start() {
     local log screens=() size
     for size in "${VORBIX_TWO_MONITORS[@]}"; do screens+=(-screen "$size"); done
     log=$(mktemp "${TMPDIR:-/tmp}/vorbix-xephyr.XXXXXX")
-    if vorbix_x_server_start "$log" 141 190 Xephyr +xinerama "${screens[@]}" -nolisten tcp -ac; then
+    if vorbix_x_server_start "$log" Xephyr +xinerama "${screens[@]}" -nolisten tcp -ac; then
         VORBIX_XEPHYR_PID=$VORBIX_X_PID
         export DISPLAY=$VORBIX_X_DISPLAY
         rm -f "$log"
         return 0
     fi
-    vorbix_show_log_tail "Could not start Xephyr (two monitors, ${VORBIX_TWO_MONITORS[*]}) inside $DISPLAY." "$log"
-    echo "  What to do: run tools/install-deps (package xserver-xephyr); remove stale /tmp/.X*-lock files of dead servers." >&2
+    vorbix_show_log_tail "Could not start Xephyr (two monitors, ${VORBIX_TWO_MONITORS[*]}) inside $DISPLAY: it ended, or reported no display within 10 s." "$log"
+    echo "  What to do: run tools/install-deps (package xserver-xephyr); the last lines of its log above say why it stopped." >&2
     return 1
 }
 
