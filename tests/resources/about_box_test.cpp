@@ -14,6 +14,7 @@
 #include "resources/about_dialog.h"
 #include "resources/resource_ids.h"
 #include "tests/resources/about_box_template.h"
+#include "tests/support/where_tests_run.h"
 
 namespace {
 
@@ -90,13 +91,22 @@ void PressKeys(std::initializer_list<WORD> keys) {
     EXPECT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
 }
 
+// The move travels with the click, in one call: a cursor warp (SetCursorPos) reaches Wine's
+// X server later, and a warp left over from an earlier test could move the click elsewhere.
 void ClickAt(POINT screen) {
-    SetCursorPos(screen.x, screen.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    EXPECT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
+    const LONGLONG left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const LONGLONG top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const LONGLONG width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const LONGLONG height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    INPUT inputs[3] = {};
+    inputs[0].type = inputs[1].type = inputs[2].type = INPUT_MOUSE;
+    // In 1/65536 of the desktop, rounded up so that the platform's scaling lands on the pixel.
+    inputs[0].mi.dx = static_cast<LONG>((((screen.x - left) << 16) + width - 1) / width);
+    inputs[0].mi.dy = static_cast<LONG>((((screen.y - top) << 16) + height - 1) / height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    EXPECT_EQ(SendInput(3, inputs, sizeof(INPUT)), 3u);
 }
 
 POINT CentreOf(HWND window) {
@@ -124,10 +134,6 @@ POINT ClientOriginOnScreen(HWND window) {
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
     return origin;
-}
-
-bool RunningOnWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 std::string TextOf(HWND window) {
@@ -255,7 +261,7 @@ TEST(AboutBoxLayout, BannerTakesTheBitmapsSizeWithASunkenEdge) {
         EXPECT_EQ(edgeX, edgeY);
         // Windows sizes the client area to the bitmap, inside the edge; Wine's
         // static control gives the bitmap's size to the whole window instead.
-        const RECT sized = RunningOnWine() ? RECT{0, 0, frame.right - frame.left, frame.bottom - frame.top}
+        const RECT sized = UnderWine() ? RECT{0, 0, frame.right - frame.left, frame.bottom - frame.top}
                                            : client;
         EXPECT_EQ(sized.right, 120);
         EXPECT_EQ(sized.bottom, 16);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/saver/saver_fixture.h"
+#include "tests/support/where_tests_run.h"
 
 struct PlatformVersion {
     const char* wineName;  // the value of HKCU\Software\Wine\AppDefaults\<program>\Version
@@ -73,6 +74,11 @@ class VersionedSaverTest : public ::testing::TestWithParam<PlatformVersion> {
 protected:
     explicit VersionedSaverTest(const std::string& copyPrefix)
         : copy_(copyPrefix + GetParam().wineName, GetParam().wineName), log_(copy_.folder() + "\\verifier.log") {}
+
+    void SetUp() override {
+        SKIP_ON_WINDOWS_ITSELF("runs the saver as another version of Windows (a Wine setting) with a stand-in "
+                               "PASSWORD.CPL in the system folder");
+    }
 
     ::testing::AssertionResult ReportsTheVersionAskedFor() const {
         const DWORD reported = copy_.ReportedVersion();

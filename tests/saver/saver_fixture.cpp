@@ -1,5 +1,7 @@
 #include "tests/saver/saver_fixture.h"
 
+#include "tests/support/where_tests_run.h"
+
 PreviewParent::PreviewParent(int clientWidth, int clientHeight, ParentFrame frameKind)
     : window_(CreatePreviewMonitor(500, 40, clientWidth, clientHeight, frameKind == ParentFrame::Captioned)) {
     // What its creation queued for this thread; it is a window the saver can use already.
@@ -15,7 +17,8 @@ void PreviewParent::Destroy() {
 
 ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name,
                                          DWORD value)
-    : root_(root), key_(key), name_(name) {
+    : root_(root), key_(key), name_(name), refused_(OnWindowsItself()) {
+    if (refused_) return;
     Remember();
     HKEY handle;
     RegCreateKeyA(root_, key_.c_str(), &handle);
@@ -25,7 +28,8 @@ ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& key, cons
 
 ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name,
                                          const std::string& value)
-    : root_(root), key_(key), name_(name) {
+    : root_(root), key_(key), name_(name), refused_(OnWindowsItself()) {
+    if (refused_) return;
     Remember();
     HKEY handle;
     RegCreateKeyA(root_, key_.c_str(), &handle);
@@ -48,6 +52,10 @@ void ScopedRegistryValue::Remember() {
 }
 
 ScopedRegistryValue::~ScopedRegistryValue() {
+    if (refused_) {
+        ExpectSkippedAfterRefusal("the registry");
+        return;
+    }
     HKEY handle;
     if (RegOpenKeyA(root_, key_.c_str(), &handle) != ERROR_SUCCESS) return;
     if (hadValue_) {

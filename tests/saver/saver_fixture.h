@@ -69,7 +69,8 @@ private:
     HWND window_ = nullptr;
 };
 
-// Sets a registry value for the length of a test and restores the old state.
+// Sets a registry value for the length of a test and restores the old state. Only under
+// Wine: on Windows itself it does nothing, and the test must have skipped.
 class ScopedRegistryValue {
 public:
     ScopedRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD value);
@@ -83,6 +84,7 @@ private:
     HKEY root_;
     std::string key_;
     std::string name_;
+    bool refused_;
     bool hadValue_ = false;
     DWORD oldType_ = 0;
     std::string oldData_;

@@ -16,12 +16,28 @@ BOOL CALLBACK KeepSecondary(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
     return TRUE;
 }
 
+// tools/with-wine --two-monitors promises two monitors: there one is a fault.
+constexpr char kTwoMonitorsVariable[] = "VORBIX_TWO_MONITOR_SESSION";
+
+bool TwoMonitorsPromised() {
+    char value[2] = {};
+    return GetEnvironmentVariableA(kTwoMonitorsVariable, value, sizeof(value)) == 1 && value[0] == '1';
+}
+
+// Elsewhere a desktop with one monitor lacks what these tests need.
+#define SKIP_WITHOUT_A_SECOND_MONITOR()                                                                  \
+    do {                                                                                                 \
+        if (GetSystemMetrics(SM_CMONITORS) < 2 && !TwoMonitorsPromised())                                \
+            GTEST_SKIP() << "needs a second monitor; this desktop has one (tools/with-wine --two-monitors " \
+                            "lays out two under Wine)";                                                 \
+    } while (0)
+
 // The monitor that is not the primary one, as the platform reports it.
 ::testing::AssertionResult FindSecondMonitor(RECT* second) {
     const int monitors = GetSystemMetrics(SM_CMONITORS);
-    if (monitors != 2) {
-        return ::testing::AssertionFailure() << "Wine reports " << monitors
-                                             << " monitor(s), not 2 (run under tools/with-wine --two-monitors)";
+    if (monitors < 2) {
+        return ::testing::AssertionFailure() << "the platform reports " << monitors
+                                             << " monitor (run under tools/with-wine --two-monitors)";
     }
     *second = {};
     EnumDisplayMonitors(nullptr, nullptr, KeepSecondary, reinterpret_cast<LPARAM>(second));
@@ -40,6 +56,7 @@ POINT InsideSecond(const RECT& second) {
 }  // namespace
 
 TEST(TwoMonitors, TheSaverWindowCoversBothMonitors) {
+    SKIP_WITHOUT_A_SECOND_MONITOR();
     RECT second;
     ASSERT_TRUE(FindSecondMonitor(&second));
     ParkCursor();
@@ -61,6 +78,7 @@ TEST(TwoMonitors, TheSaverWindowCoversBothMonitors) {
 }
 
 TEST(TwoMonitors, AClickAKeyOrAMovementOnTheSecondMonitorEndsTheSaver) {
+    SKIP_WITHOUT_A_SECOND_MONITOR();
     RECT second;
     ASSERT_TRUE(FindSecondMonitor(&second));
     const POINT at = InsideSecond(second);
@@ -90,6 +108,7 @@ protected:
 }  // namespace
 
 TEST_F(TwoMonitorsWin98, AClickOnTheSecondMonitorAsksTheVerifier) {
+    SKIP_WITHOUT_A_SECOND_MONITOR();
     RECT second;
     ASSERT_TRUE(FindSecondMonitor(&second));
     ASSERT_EQ(copy_.ReportedVersion(), kWin98.reported);

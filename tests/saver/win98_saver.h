@@ -9,6 +9,7 @@
 
 #include "tests/saver/platform_version.h"
 #include "tests/saver/saver_fixture.h"
+#include "tests/support/where_tests_run.h"
 
 // Lines of the stand-in's log that start with prefix ("verify", "answer 2 0", ...).
 inline int CountPrefixed(const std::vector<std::string>& lines, const std::string& prefix) {
@@ -26,7 +27,10 @@ class Win98SaverTest : public ::testing::Test {
 protected:
     // Each test file names its own copy, so that its Wine settings stay its own.
     explicit Win98SaverTest(const std::string& copyBaseName)
-        : copy_(copyBaseName, kWin98.wineName), exe_(copy_.exe()), log_(copy_.folder() + "\\verifier.log") {
+        : copy_(copyBaseName, kWin98.wineName), exe_(copy_.exe()), log_(copy_.folder() + "\\verifier.log") {}
+
+    void SetUp() override {
+        SKIP_ON_WINDOWS_ITSELF("needs Windows 9x (a Wine setting) and a stand-in PASSWORD.CPL in the system folder");
         ParkCursor();
     }
 

@@ -1,6 +1,9 @@
 #include "tests/support/saver_process.h"
 
+#include "tests/support/where_tests_run.h"
 #include "tools/run_helpers/preview_monitor.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
@@ -41,6 +44,13 @@ std::string ScratchDir::CopyFromBin(const std::string& binName, const std::strin
     return target;
 }
 
+void ExpectSkippedAfterRefusal(const char* what) {
+    if (!::testing::Test::IsSkipped()) {
+        ADD_FAILURE() << "on Windows itself this test would have changed " << what
+                      << "; it must skip before it gets there (SKIP_ON_WINDOWS_ITSELF)";
+    }
+}
+
 std::string SystemFolder() {
     char folder[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
@@ -48,7 +58,8 @@ std::string SystemFolder() {
 }
 
 SystemFolderFile::SystemFolderFile(const std::string& binName, const std::string& name)
-    : path_(SystemFolder() + "\\" + name), aside_(path_ + ".vorbix-aside") {
+    : path_(SystemFolder() + "\\" + name), aside_(path_ + ".vorbix-aside"), refused_(OnWindowsItself()) {
+    if (refused_) return;
     // A file set aside by a run that died is the platform's own: it goes back first.
     if (GetFileAttributesA(aside_.c_str()) != INVALID_FILE_ATTRIBUTES) {
         MoveFileExA(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -58,11 +69,17 @@ SystemFolderFile::SystemFolderFile(const std::string& binName, const std::string
 }
 
 SystemFolderFile::~SystemFolderFile() {
+    if (refused_) {
+        ExpectSkippedAfterRefusal("the system folder");
+        return;
+    }
     Remove();
     MoveFileA(aside_.c_str(), path_.c_str());
 }
 
-void SystemFolderFile::Remove() const { DeleteFileA(path_.c_str()); }
+void SystemFolderFile::Remove() const {
+    if (!refused_) DeleteFileA(path_.c_str());
+}
 
 SaverProcess::~SaverProcess() {
     if (info_.hProcess == nullptr) return;

@@ -29,7 +29,8 @@ private:
 // The saver loads the platform's password DLLs from the system folder only, so that is
 // where a test puts its stand-in: a copy of binName from BinDir() under name, for the life
 // of the object. What lay there under that name is moved aside and comes back afterwards
-// (also after a run that died before it could put it back).
+// (also after a run that died before it could put it back). On Windows itself the system
+// folder is the platform's own: there it does nothing, and the test must have skipped.
 class SystemFolderFile {
 public:
     SystemFolderFile(const std::string& binName, const std::string& name);
@@ -42,7 +43,13 @@ public:
 private:
     std::string path_;
     std::string aside_;
+    bool refused_ = false;
 };
+
+// For the helpers that would change the system (SystemFolderFile, ScopedRegistryValue):
+// on Windows itself they do nothing, and a test that reached one without skipping first
+// fails when the helper goes.
+void ExpectSkippedAfterRefusal(const char* what);
 
 // The platform's system folder, without a trailing backslash.
 std::string SystemFolder();

@@ -134,6 +134,20 @@ def write_all(writers):
         raise
 
 
+def write_zip(path, members, epoch):
+    """A new zip at PATH of MEMBERS, (name, bytes) in that order, each with the time EPOCH."""
+    stamp = time.gmtime(epoch)[:6]
+    with zipfile.ZipFile(path, "x") as archive:
+        for name, data in members:
+            info = zipfile.ZipInfo(name, date_time=stamp)
+            # Windows' attributes, not this machine's modes: only "archive", as
+            # Windows sets it on a file (unzip then applies the umask; with none it makes 0600).
+            info.create_system = 0
+            info.external_attr = FILE_ATTRIBUTE_ARCHIVE
+            info.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(info, data, compresslevel=9)
+
+
 def pack(x86_path, x64_path, out_dir):
     x86, version, file_version, names = read_saver(x86_path, MACHINE_I386, "32-bit")
     x64, *x64_facts = read_saver(x64_path, MACHINE_AMD64, "64-bit")
@@ -163,24 +177,11 @@ def pack(x86_path, x64_path, out_dir):
     members = [("vorbix.scr", x86), ("x64/vorbix.scr", x64), *packages.items(), ("vorbix.inf", inf),
                ("README.txt", readme),
                ("SHA256SUMS", "".join("%s  %s\n" % (digest, name) for name, digest in sums.items()).encode("ascii"))]
-    stamp = time.gmtime(epoch)[:6]
-
-    def write_zip(path):
-        with zipfile.ZipFile(path, "x") as archive:
-            for name, data in members:
-                info = zipfile.ZipInfo(name, date_time=stamp)
-                # Windows' attributes, not this machine's modes: only "archive", as
-                # Windows sets it on a file (unzip then applies the umask; with none it makes 0600).
-                info.create_system = 0
-                info.external_attr = FILE_ATTRIBUTE_ARCHIVE
-                info.compress_type = zipfile.ZIP_DEFLATED
-                archive.writestr(info, data, compresslevel=9)
-
     out_dir = Path(out_dir)
     out_dir.mkdir(parents=True, exist_ok=True)
     target = out_dir / ("vorbix-%s.zip" % version)
-    write_all({target: write_zip, **{out_dir / name: lambda path, data=data: path.write_bytes(data)
-                                     for name, data in packages.items()}})
+    write_all({target: lambda path: write_zip(path, members, epoch),
+               **{out_dir / name: lambda path, data=data: path.write_bytes(data) for name, data in packages.items()}})
     return target
 
 

@@ -1,0 +1,26 @@
+// What the test programs print, read without the platform: the case list of
+// --gtest_list_tests, the outcome of one case from its output and exit code, and
+// --gtest_filter's patterns, which run-tests.exe takes for --filter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// "Suite.Case" names, in the order listed; parameterised ones as "Prefix/Suite.Case/0".
+std::vector<std::string> ParseCaseList(const std::string& listing);
+
+enum class CaseOutcome { Passed, Failed, Skipped };
+
+struct CaseResult {
+    CaseOutcome outcome;
+    // Why it was skipped or failed, on one line; empty for a pass.
+    std::string reason;
+};
+
+// The outcome of the one case `name` that a program ran, from everything it printed
+// and its exit code. A skip without a reason gets one that says so.
+CaseResult ReadCaseResult(const std::string& name, const std::string& output, unsigned long exitCode);
+
+// GoogleTest's filter: "POSITIVE[:POSITIVE...][-NEGATIVE[:NEGATIVE...]]", each a
+// pattern with * and ?; an empty positive part matches every name.
+bool MatchesFilter(const std::string& name, const std::string& filter);
