@@ -7,6 +7,7 @@
 # product version, and a refusal, with nothing written, of savers swapped.
 #   package_test.sh SOURCE_DIR X86_SCR X64_SCR
 set -euo pipefail
+unset "${!VORBIX_SIGN_@}"
 source_dir=$1
 x86=$(realpath -m "$2")
 x64=$(realpath -m "$3")
