@@ -39,6 +39,9 @@ def signer(environ, description):
         missing = [name for name in PKCS11 if not given[name]]
         if missing:
             raise SignError("a PKCS#11 key needs %s too" % " and ".join(missing))
+        if "pin-value" in given["VORBIX_SIGN_PKCS11_KEY"].lower():
+            # The URI goes on osslsigncode's command line, which ps shows.
+            raise SignError("VORBIX_SIGN_PKCS11_KEY holds a PIN: give it in VORBIX_SIGN_PASSWORD instead")
         key = ["-pkcs11module", given["VORBIX_SIGN_PKCS11_MODULE"], "-certs", given["VORBIX_SIGN_CERT"],
                "-key", given["VORBIX_SIGN_PKCS11_KEY"]]
         files = [given["VORBIX_SIGN_PKCS11_MODULE"], given["VORBIX_SIGN_CERT"]]
