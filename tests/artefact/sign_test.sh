@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The download signed with a throwaway certificate authority and code-signing
 # certificate made here with openssl, once from a PKCS#12 file and once from a
-# PKCS#11 token (SoftHSM), as tools/package signs it: osslsigncode verifies
+# PKCS#11 token (SoftHSM), as tools/package signs it, the first with time
+# stamps from a local RFC 3161 server (openssl ts): osslsigncode verifies
 # both savers, also as unpacked from each package, and both packages against
 # that authority; each saver with its signature removed is the unsigned build's;
 # SHA256SUMS checks; no secret lands in the output. Then the signed package of
@@ -36,6 +37,18 @@ keyUsage=critical,keyCertSign
 basicConstraints=CA:false
 keyUsage=critical,digitalSignature
 extendedKeyUsage=codeSigning
+[tsa]
+basicConstraints=CA:false
+keyUsage=critical,digitalSignature
+extendedKeyUsage=critical,timeStamping
+[tsa_config]
+serial=serial
+signer_cert=tsa.pem
+signer_key=tsa.key
+signer_digest=sha256
+default_policy=1.2.3.4.1
+digests=sha256
+ess_cert_id_alg=sha256
 EOF
 openssl req -x509 -newkey rsa:2048 -noenc -subj /CN=Throwaway-CA -days 2 -keyout ca.key -out ca.pem \
     -config ext.cnf -extensions ca 2>/dev/null
@@ -43,6 +56,27 @@ openssl req -newkey rsa:2048 -noenc -subj /CN=Throwaway-Signer -keyout signer.ke
 openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -set_serial 2 -days 2 -extfile ext.cnf -extensions signer \
     -out signer.pem 2>/dev/null
 cat signer.pem ca.pem >chain.pem
+openssl req -newkey rsa:2048 -noenc -subj /CN=Throwaway-TSA -keyout tsa.key -out tsa.csr 2>/dev/null
+openssl x509 -req -in tsa.csr -CA ca.pem -CAkey ca.key -set_serial 3 -days 2 -extfile ext.cnf -extensions tsa \
+    -out tsa.pem 2>/dev/null
+echo 01 >serial
+python3 - >port <<'EOF' &
+import http.server, subprocess
+class Reply(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.end_headers()
+        self.wfile.write(subprocess.run(["openssl", "ts", "-reply", "-config", "ext.cnf", "-section", "tsa_config",
+                                         "-queryfile", "/dev/stdin"], input=query, capture_output=True).stdout)
+server = http.server.HTTPServer(("127.0.0.1", 0), Reply)
+print(server.server_port, flush=True)
+server.serve_forever()
+EOF
+tsa=$!
+trap 'kill "$tsa"; rm -rf "$work"' EXIT
+until [ -s port ]; do sleep 0.1; done
 openssl pkcs12 -export -inkey signer.key -in chain.pem -passout env:secret -out signer.p12 2>/dev/null
 
 # signed_download KIND: the download packed with the key the environment names, checked, in KIND/.
@@ -51,8 +85,10 @@ signed_download() {
     unpack_download "$source_dir" "$x86" "$x64" "$kind" || { fail "$kind: packing the signed download failed"; return; }
     cd "$kind/download"
     for scr in vorbix.scr x64/vorbix.scr *.msi; do
-        osslsigncode verify -CAfile ../../ca.pem -in "$scr" >../verify.log 2>&1 ||
+        osslsigncode verify -CAfile ../../ca.pem -TSA-CAfile ../../ca.pem -in "$scr" >../verify.log 2>&1 ||
             fail "$kind: osslsigncode verify rejects $scr: $(tail -n 5 ../verify.log)"
+        if [ -n "${VORBIX_SIGN_TIMESTAMP_URL:-}" ] && ! grep -q 'Timestamp Server Signature verification: ok' ../verify.log
+        then fail "$kind: $scr has no time stamp"; fi
     done
     for package in *.msi; do
         msiextract -C "../$package" "$package" >/dev/null
@@ -66,13 +102,15 @@ signed_download() {
         rm ../unsigned.scr
     done
     sha256sum --quiet -c SHA256SUMS || fail "$kind: SHA256SUMS does not check"
-    grep -qF 'This download is signed.' README.txt || fail "$kind: README.txt does not say that it is signed"
+    grep -qF "This download is signed${VORBIX_SIGN_TIMESTAMP_URL:+, with a time stamp}." README.txt ||
+        fail "$kind: README.txt does not say that it is signed"
     cd "$work"
     if grep -rqF "$secret" "$kind/out" "$kind/download"; then fail "$kind: the password is in the download"; fi
 }
 # with_key KIND NAME=VALUE...: signed_download KIND with those settings.
 with_key() { (export "${@:2}" && signed_download "$1" && exit "$status") || status=1; }
-with_key p12 VORBIX_SIGN_PKCS12="$work/signer.p12" VORBIX_SIGN_PASSWORD="$secret"
+with_key p12 VORBIX_SIGN_PKCS12="$work/signer.p12" VORBIX_SIGN_PASSWORD="$secret" \
+    VORBIX_SIGN_TIMESTAMP_URL="http://127.0.0.1:$(cat port)/"
 
 # The token: SoftHSM's, its store in this folder, the key imported under a PIN.
 mkdir tokens
@@ -86,6 +124,6 @@ with_key p11 VORBIX_SIGN_PKCS11_MODULE="$(find /usr/lib -name libsofthsm2.so | h
     VORBIX_SIGN_PASSWORD=86420135 secret=86420135
 
 [ "$status" -eq 0 ] || exit "$status"
-echo "signed with a PKCS#12 file and a PKCS#11 token: both savers, also inside the packages, and both packages" \
+echo "signed with a PKCS#12 file (time-stamped) and a PKCS#11 token: both savers, also inside the packages, and both packages" \
     "verified; each saver unsigned is the build's; signed sizes: $(stat -c '%n %s' p12/download/*.msi | paste -sd' ')"
 in_own_prefix sign "$work" "$source_dir" "$0" "$@"
