@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# The download signed with a throwaway certificate authority and code-signing
-# certificate made here with openssl, once from a PKCS#12 file and once from a
-# PKCS#11 token (SoftHSM), as tools/package signs it, the first with time
-# stamps from a local RFC 3161 server (openssl ts): osslsigncode verifies
-# both savers, also as unpacked from each package, and both packages against
-# that authority; each saver with its signature removed is the unsigned build's;
-# SHA256SUMS checks; no secret lands in the output. Then the signed package of
-# this build's width, installed by Wine's msiexec /qn in a fresh prefix, puts
-# the signed saver in place.
+# The download signed as tools/package signs it, with a throwaway authority
+# made here: from a PKCS#12 file, time-stamped by a local RFC 3161 server, and
+# from a SoftHSM token through PKCS#11. osslsigncode verifies both packages and
+# both savers, also as unpacked from each package; a saver unsigned again is the
+# build's; SHA256SUMS checks; no secret is in the output. Wine's msiexec /qn
+# then installs the signed package of this width, with the signed saver.
 #   sign_test.sh SOURCE_DIR X86_SCR X64_SCR x86|x64
 set -euo pipefail
 source_dir=$1
@@ -30,16 +27,12 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export secret='pass phrase 1'
 cat >ext.cnf <<'EOF'
-[ca]
-basicConstraints=critical,CA:true
-keyUsage=critical,keyCertSign
+[req]
+distinguished_name=name
+[name]
 [signer]
-basicConstraints=CA:false
-keyUsage=critical,digitalSignature
 extendedKeyUsage=codeSigning
 [tsa]
-basicConstraints=CA:false
-keyUsage=critical,digitalSignature
 extendedKeyUsage=critical,timeStamping
 [tsa_config]
 serial=serial
@@ -48,28 +41,26 @@ signer_key=tsa.key
 signer_digest=sha256
 default_policy=1.2.3.4.1
 digests=sha256
-ess_cert_id_alg=sha256
 EOF
-openssl req -x509 -newkey rsa:2048 -noenc -subj /CN=Throwaway-CA -days 2 -keyout ca.key -out ca.pem \
-    -config ext.cnf -extensions ca 2>/dev/null
-openssl req -newkey rsa:2048 -noenc -subj /CN=Throwaway-Signer -keyout signer.key -out signer.csr 2>/dev/null
-openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -set_serial 2 -days 2 -extfile ext.cnf -extensions signer \
-    -out signer.pem 2>/dev/null
+openssl req -x509 -newkey rsa:2048 -noenc -subj /CN=Throwaway-CA -days 2 -keyout ca.key -out ca.pem 2>/dev/null
+for name in signer tsa; do
+    openssl req -x509 -newkey rsa:2048 -noenc -subj "/CN=Throwaway-$name" -days 2 -CA ca.pem -CAkey ca.key \
+        -config ext.cnf -extensions "$name" -keyout "$name.key" -out "$name.pem" 2>/dev/null
+done
 cat signer.pem ca.pem >chain.pem
-openssl req -newkey rsa:2048 -noenc -subj /CN=Throwaway-TSA -keyout tsa.key -out tsa.csr 2>/dev/null
-openssl x509 -req -in tsa.csr -CA ca.pem -CAkey ca.key -set_serial 3 -days 2 -extfile ext.cnf -extensions tsa \
-    -out tsa.pem 2>/dev/null
+openssl pkcs12 -export -inkey signer.key -in chain.pem -passout env:secret -out signer.p12 2>/dev/null
 echo 01 >serial
 python3 - >port <<'EOF' &
 import http.server, subprocess
 class Reply(http.server.BaseHTTPRequestHandler):
     def do_POST(self):
         query = self.rfile.read(int(self.headers["Content-Length"]))
+        reply = subprocess.run(["openssl", "ts", "-reply", "-config", "ext.cnf", "-section", "tsa_config",
+                                "-queryfile", "/dev/stdin"], input=query, capture_output=True).stdout
         self.send_response(200)
         self.send_header("Content-Type", "application/timestamp-reply")
         self.end_headers()
-        self.wfile.write(subprocess.run(["openssl", "ts", "-reply", "-config", "ext.cnf", "-section", "tsa_config",
-                                         "-queryfile", "/dev/stdin"], input=query, capture_output=True).stdout)
+        self.wfile.write(reply)
 server = http.server.HTTPServer(("127.0.0.1", 0), Reply)
 print(server.server_port, flush=True)
 server.serve_forever()
@@ -77,7 +68,6 @@ EOF
 tsa=$!
 trap 'kill "$tsa"; rm -rf "$work"' EXIT
 until [ -s port ]; do sleep 0.1; done
-openssl pkcs12 -export -inkey signer.key -in chain.pem -passout env:secret -out signer.p12 2>/dev/null
 
 # signed_download KIND: the download packed with the key the environment names, checked, in KIND/.
 signed_download() {
@@ -124,6 +114,5 @@ with_key p11 VORBIX_SIGN_PKCS11_MODULE="$(find /usr/lib -name libsofthsm2.so | h
     VORBIX_SIGN_PASSWORD=86420135 secret=86420135
 
 [ "$status" -eq 0 ] || exit "$status"
-echo "signed with a PKCS#12 file (time-stamped) and a PKCS#11 token: both savers, also inside the packages, and both packages" \
-    "verified; each saver unsigned is the build's; signed sizes: $(stat -c '%n %s' p12/download/*.msi | paste -sd' ')"
+echo "signed and verified (PKCS#12 with time stamps, PKCS#11): $(stat -c '%n %s bytes' p12/download/*.msi | paste -sd,)"
 in_own_prefix sign "$work" "$source_dir" "$0" "$@"
