@@ -3,6 +3,9 @@
 # unpacked, the test's second half run in a Wine session and fresh prefix of its
 # own, and registry reads.
 
+# The tests pack the unsigned download, whatever key the caller's environment names.
+unset "${!VORBIX_SIGN_@}"
+
 # unpack_download SOURCE_DIR X86_SCR X64_SCR DIR: the download packed from the
 # two savers as tools/package packs it, in DIR/out, and unzipped into DIR/download.
 unpack_download() {

@@ -42,6 +42,9 @@ lines_end_with() { local lines; lines=$(section "$1"); [ -n "$lines" ] && ! grep
 for list in Saver.Del Saver.Del.X86 Inf.Del; do
     lines_end_with "$list" ',,,1' || fail "[$list] deletes a file without DELFLG_IN_USE: $(section "$list")"
 done
+# Windows 95's setup reads no high word of the flags: the DWORDs are for NT only.
+[ "$(tr -d '\r' <"$work/download/vorbix.inf" | awk '/^\[/ { s = $0 } /,0x00010001,/ { print s }' | paste -sd' ')" = \
+  '[Uninstall.Reg.NT] [Uninstall.Reg.NT]' ] || fail "NoModify and NoRepair are not in [Uninstall.Reg.NT] alone"
 for list in Saver.Files.NT Saver.Files.X86; do
     lines_end_with "$list" ',,,0x4000' || fail "[$list] copies without COPYFLG_IN_USE_RENAME: $(section "$list")"
 done
@@ -70,6 +73,7 @@ fi
 [ "$(reg_value "$desktop" ScreenSaveActive)" = 1 ] || fail "ScreenSaveActive is '$(reg_value "$desktop" ScreenSaveActive)', not 1"
 uninstall=$(reg_value "$uninstall_key" UninstallString)
 [ -n "$uninstall" ] || fail "no uninstall entry: $(wine reg query "$uninstall_key" 2>&1 | tr -d '\r')"
+[ "$(reg_value "$uninstall_key" NoRepair)" = 0x1 ] || fail "NoRepair is '$(reg_value "$uninstall_key" NoRepair)', not 0x1"
 cmp -s "$inf_copy" "$work/download/vorbix.inf" || fail "no copy of the INF in C:\windows\vorbix"
 [[ $uninstall == *'C:\windows\vorbix\vorbix.inf' ]] || fail "the uninstall does not run that copy: $uninstall"
 [ -z "$(find "$WINEPREFIX/drive_c/windows/inf" -iname 'vorbix*')" ] || fail "a copy went into Windows' INF folder"

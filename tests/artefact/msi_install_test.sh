@@ -38,7 +38,7 @@ fail() { echo "$*"; status=1; }
 
 system=$WINEPREFIX/drive_c/windows/system32
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-if [ "$width" = x64 ]; then saver=x64/vorbix.scr; else saver=vorbix.scr; fi
+if [ "$width" = x64 ]; then saver=x64/vorbix.scr bits=64; else saver=vorbix.scr bits=32; fi
 old=$(echo "$work"/download/vorbix-*-"$width".msi)
 new=$(echo "$work"/next/download/vorbix-*-"$width".msi)
 # Wine's drive Z: is the root of this machine's file system.
@@ -60,7 +60,7 @@ if [ -z "$old_code" ] || [ "$old_code" = "$new_code" ]; then fail "product codes
 msiexec_quiet /i "$old" || fail "msiexec /i $(basename "$old") /qn exited with $?"
 cmp "$system/vorbix.scr" "$work/download/$saver" || fail "the system folder's vorbix.scr is not the download's $saver"
 registered "$old_code" || fail "no uninstall entry $old_code after installing $(basename "$old")"
-for value in "DisplayName=Wygaszacz Vorbix3D" "Publisher=Vorbix Studio" \
+for value in "DisplayName=Wygaszacz Vorbix3D ($bits-bit)" "Publisher=Vorbix Studio" \
              "DisplayVersion=$(basename "$old" | cut -d- -f2)"; do
     [ "$(reg_value "$uninstall\\$old_code" "${value%%=*}")" = "${value#*=}" ] ||
         fail "the entry's ${value%%=*} is '$(reg_value "$uninstall\\$old_code" "${value%%=*}")', not '${value#*=}'"

@@ -7,6 +7,7 @@
 # product version, and a refusal, with nothing written, of savers swapped.
 #   package_test.sh SOURCE_DIR X86_SCR X64_SCR
 set -euo pipefail
+unset "${!VORBIX_SIGN_@}"
 source_dir=$1
 x86=$(realpath -m "$2")
 x64=$(realpath -m "$3")
@@ -64,6 +65,10 @@ check_package() {
     grep -qxF "Template: $template" <<<"$summary" || fail "$package is not for $template: $summary"
     msiextract -C "$work/$width" "$package" >/dev/null
     cmp "$work/$width/vorbix.scr" "$saver" || fail "$package does not hold $saver"
+    # A file with a version may have no hash (MsiFileHash Table; ICE60).
+    if msiinfo export "$package" MsiFileHash | tail -n +4 | cut -f1 | grep -qx Saver; then
+        fail "$package has an MsiFileHash row for the versioned saver"
+    fi
     grep -qF "$package" README.txt || fail "README.txt does not name $package"
 }
 check_package x86 'Intel;1033' vorbix.scr

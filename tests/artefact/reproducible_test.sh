@@ -6,6 +6,7 @@
 # With X64_SCR (the 32-bit build's test) the download too: packed from each build's
 # saver with that 64-bit one, it is the same zip with the same installer packages.
 set -euo pipefail
+unset "${!VORBIX_SIGN_@}"
 source_dir=$1
 built=$2
 build_dir=$3

@@ -4,7 +4,8 @@ Debian's wixl builds each from package_msi.wxs; msitools' msibuild then adds wha
 wixl 0.101 cannot say and pins what it would stamp anew on every run:
 
 - the file's version and language in the File table, as WiX takes them from the
-  version block, so that Windows Installer's file versioning rules see them;
+  version block, so that Windows Installer's file versioning rules see them,
+  and no MsiFileHash row for it, which only unversioned files may have;
 - the earlier release removed before the new one's files go in
   (RemoveExistingProducts right after InstallValidate; wixl puts it after
   InstallFinalize). Then no versioning rule keeps the old file when a release
@@ -119,6 +120,8 @@ def mends(width, file_version, after_validate, after_execute):
     command = "[%s]rundll32.exe desk.cpl,InstallScreenSaver [#Saver]" % system_folder
     return [
         "UPDATE `File` SET `Version` = %s, `Language` = '1033' WHERE `File` = 'Saver'" % sql_text(file_version),
+        # wixl hashed the file as an unversioned one; a versioned file may have no hash (ICE60).
+        "DELETE FROM `MsiFileHash` WHERE `File_` = 'Saver'",
         "UPDATE `InstallExecuteSequence` SET `Sequence` = %d WHERE `Action` = 'RemoveExistingProducts'"
         % after_validate,
         "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('MakeItTheScreenSaver', %d, %s, %s)"

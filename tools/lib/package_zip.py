@@ -10,6 +10,8 @@ each width (vorbix-VERSION-x86.msi and -x64.msi, package_msi.py), vorbix.inf
 (package_inf.txt with the version and the names of the version block's strings
 filled in), README.txt (package_readme.txt with the version and the checksums
 filled in; both with CRLF line ends) and SHA256SUMS (as sha256sum -c reads it).
+With a key named in the environment (package_sign.py), the savers and the
+packages are signed, and the checksums are the signed files'.
 Both packages are also written beside the zip. Prints the zip's path.
 
 The same two savers give the same zip and packages, byte for byte: fixed order,
@@ -31,6 +33,7 @@ from string import Template
 import pefile
 
 import package_msi
+import package_sign
 
 LIB = Path(__file__).resolve().parent
 MACHINE_I386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
@@ -159,21 +162,33 @@ def pack(x86_path, x64_path, out_dir):
         raise PackError("the version block names the file %s, the download vorbix.scr" % names["file"],
                         "keep OriginalFilename in resources/vorbix.rc and the download's names the same")
     epoch = source_epoch(LIB.parent.parent)
+    # Each saver is signed before it goes into its package: the installed file
+    # carries the signature that Windows checks at each start.
+    try:
+        signer = package_sign.signer(os.environ, names["name"])
+        sign = signer.sign if signer else lambda data, name: data
+        x86, x64 = sign(x86, "vorbix.scr"), sign(x64, "vorbix.scr")
+    except package_sign.SignError as error:
+        raise PackError("signing: %s" % error, "see tools/lib/package_sign.py for the VORBIX_SIGN_* settings") from None
     msi_names = {width: "vorbix-%s-%s.msi" % (version, width) for width in ("x86", "x64")}
     packages = {}
     for width, saver in (("x86", x86), ("x64", x64)):
         try:
-            packages[msi_names[width]] = package_msi.build(
-                width, saver, version, file_version, names, epoch)
+            packages[msi_names[width]] = sign(package_msi.build(
+                width, saver, version, file_version, names, epoch), msi_names[width])
         except package_msi.MsiError as error:
             raise PackError("the %s installer package: %s" % (width, error),
                             "tools/install-deps build installs wixl and msitools") from None
+        except package_sign.SignError as error:
+            raise PackError("signing the %s package: %s" % (width, error), "check the key's settings") from None
     stem = names["file"].rsplit(".", 1)[0]
     inf = windows_text("package_inf.txt", version=version, key=stem, inf=stem + ".inf", **names)
     sums = {"vorbix.scr": x86, "x64/vorbix.scr": x64, **packages, "vorbix.inf": inf}
     sums = {name: hashlib.sha256(data).hexdigest() for name, data in sums.items()}
     readme = windows_text("package_readme.txt", version=version, sha256_x86=sums["vorbix.scr"],
-                          sha256_x64=sums["x64/vorbix.scr"], msi_x86=msi_names["x86"], msi_x64=msi_names["x64"])
+                          sha256_x64=sums["x64/vorbix.scr"], msi_x86=msi_names["x86"], msi_x64=msi_names["x64"],
+                          signed=("signed, with a time stamp" if signer.timestamped else "signed") if signer
+                          else "not signed")
     members = [("vorbix.scr", x86), ("x64/vorbix.scr", x64), *packages.items(), ("vorbix.inf", inf),
                ("README.txt", readme),
                ("SHA256SUMS", "".join("%s  %s\n" % (digest, name) for name, digest in sums.items()).encode("ascii"))]
