@@ -111,7 +111,7 @@ void ClickAt(POINT screen) {
     EXPECT_EQ(SendInput(3, inputs, sizeof(INPUT)), 3u);
 }
 
-// In Wine's virtual desktop a pointer warp of an earlier process can still come back,
+// Under Wine a pointer warp of an earlier process can still come back,
 // later, as a movement of this one's cursor; a click test lets it land first.
 void LetEarlierCursorMovesLand() {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);

@@ -226,7 +226,7 @@ TEST(CloseRules, AFailedCursorReadIsNoMovementAndKeepsTheStartPoint) {
 TEST(CloseRules, ASaverCreatedWhileReadsFailTakesTheFirstGoodReadAsItsStart) {
     g_hInstance = GetModuleHandleA(nullptr);
     // Wine hands a warp of the cursor on through the X server, later: one left over from
-    // before this test (another process's, in Wine's virtual desktop) must land before the
+    // before this test (another process's, seen in Wine's virtual desktop) must land before the
     // reads that count, not between the warp to the start point and its read.
     SetCursorPos(250, 250);
     for (const DWORD start = GetTickCount(); GetTickCount() - start < 150;) {
