@@ -250,6 +250,11 @@ RunResult RunInJob(const std::string& commandLine, const std::string& folder, co
     return run;
 }
 
+// The command line that starts the test program in folder with the arguments.
+std::string CommandLine(const std::string& folder, const std::string& program, const std::string& arguments) {
+    return "\"" + folder + "\\" + program + "\" " + arguments;
+}
+
 std::string TempFolder() {
     char base[MAX_PATH];
     const DWORD length = GetTempPathA(MAX_PATH, base);
@@ -346,7 +351,7 @@ int main(int argc, char** argv) {
     const std::string temp = TempFolder();
     std::vector<Case> cases;
     for (const std::string& program : TestPrograms(folder)) {
-        const RunResult listing = RunInJob("\"" + folder + "\\" + program + "\" --gtest_list_tests", folder,
+        const RunResult listing = RunInJob(CommandLine(folder, program, "--gtest_list_tests"), folder,
                                            temp + "\\list.txt", options.timeoutMs, "");
         const std::vector<std::string> names = ParseCaseList(listing.output);
         if (listing.exitCode != 0 || names.empty()) {
@@ -390,7 +395,7 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         const std::string base = options.results + "\\" + FileNameOf(c.name);
         const DWORD start = GetTickCount();
-        const RunResult run = RunInJob("\"" + folder + "\\" + c.program + "\" --gtest_color=no --gtest_filter=" + c.name,
+        const RunResult run = RunInJob(CommandLine(folder, c.program, "--gtest_color=no --gtest_filter=" + c.name),
                                        folder, temp + "\\case.txt", options.timeoutMs, base + ".bmp");
         Outcome outcome{c, ReadCaseResult(c.name, run.output, run.exitCode), (GetTickCount() - start) / 1000.0,
                         run.output};
