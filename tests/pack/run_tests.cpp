@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/shell.h"
 #include "tests/pack/gtest_output.h"
 #include "tests/support/where_tests_run.h"
 
@@ -120,15 +121,14 @@ std::string PlatformLine() {
     std::string line = sizeof(void*) == 8 ? "the 64-bit saver and tests" : "the 32-bit saver and tests";
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     using WineVersion = const char*(CDECL*)();
-    if (auto wine = reinterpret_cast<WineVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))) {
+    if (auto wine = LookUp<WineVersion>(ntdll, "wine_get_version")) {
         line += std::string(", under Wine ") + wine();
     }
     // RtlGetVersion tells the truth that GetVersionEx keeps from programs without a manifest.
     using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof(version);
-    if (auto get = reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
-        get != nullptr && get(&version) == 0) {
+    if (auto get = LookUp<GetVersion>(ntdll, "RtlGetVersion"); get != nullptr && get(&version) == 0) {
         char text[64];
         std::snprintf(text, sizeof(text), ", Windows %lu.%lu build %lu", version.dwMajorVersion,
                       version.dwMinorVersion, version.dwBuildNumber);
