@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The download signed as tools/package signs it, with a throwaway authority
-# made here: from a PKCS#12 file, time-stamped by a local RFC 3161 server, and
-# from a SoftHSM token through PKCS#11. osslsigncode verifies both packages and
+# made here: from a PKCS#12 file, and from a SoftHSM token through PKCS#11. osslsigncode verifies both packages and
 # both savers, also as unpacked from each package; a saver unsigned again is the
 # build's; SHA256SUMS checks; no secret is in the output. Wine's msiexec /qn
 # then installs the signed package of this width, with the signed saver.
@@ -26,48 +25,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 export secret='pass phrase 1'
-cat >ext.cnf <<'EOF'
-[req]
-distinguished_name=name
-[name]
-[signer]
-extendedKeyUsage=codeSigning
-[tsa]
-extendedKeyUsage=critical,timeStamping
-[tsa_config]
-serial=serial
-signer_cert=tsa.pem
-signer_key=tsa.key
-signer_digest=sha256
-default_policy=1.2.3.4.1
-digests=sha256
-EOF
+printf '[req]\ndistinguished_name=name\n[name]\n[signer]\nextendedKeyUsage=codeSigning\n' >ext.cnf
 openssl req -x509 -newkey rsa:2048 -noenc -subj /CN=Throwaway-CA -days 2 -keyout ca.key -out ca.pem 2>/dev/null
-for name in signer tsa; do
-    openssl req -x509 -newkey rsa:2048 -noenc -subj "/CN=Throwaway-$name" -days 2 -CA ca.pem -CAkey ca.key \
-        -config ext.cnf -extensions "$name" -keyout "$name.key" -out "$name.pem" 2>/dev/null
-done
+openssl req -x509 -newkey rsa:2048 -noenc -subj /CN=Throwaway-signer -days 2 -CA ca.pem -CAkey ca.key \
+    -config ext.cnf -extensions signer -keyout signer.key -out signer.pem 2>/dev/null
 cat signer.pem ca.pem >chain.pem
 openssl pkcs12 -export -inkey signer.key -in chain.pem -passout env:secret -out signer.p12 2>/dev/null
-echo 01 >serial
-python3 - >port <<'EOF' &
-import http.server, subprocess
-class Reply(http.server.BaseHTTPRequestHandler):
-    def do_POST(self):
-        query = self.rfile.read(int(self.headers["Content-Length"]))
-        reply = subprocess.run(["openssl", "ts", "-reply", "-config", "ext.cnf", "-section", "tsa_config",
-                                "-queryfile", "/dev/stdin"], input=query, capture_output=True).stdout
-        self.send_response(200)
-        self.send_header("Content-Type", "application/timestamp-reply")
-        self.end_headers()
-        self.wfile.write(reply)
-server = http.server.HTTPServer(("127.0.0.1", 0), Reply)
-print(server.server_port, flush=True)
-server.serve_forever()
-EOF
-tsa=$!
-trap 'kill "$tsa"; rm -rf "$work"' EXIT
-until [ -s port ]; do sleep 0.1; done
 
 # signed_download KIND: the download packed with the key the environment names, checked, in KIND/.
 signed_download() {
@@ -75,10 +38,8 @@ signed_download() {
     unpack_download "$source_dir" "$x86" "$x64" "$kind" || { fail "$kind: packing the signed download failed"; return; }
     cd "$kind/download"
     for scr in vorbix.scr x64/vorbix.scr *.msi; do
-        osslsigncode verify -CAfile ../../ca.pem -TSA-CAfile ../../ca.pem -in "$scr" >../verify.log 2>&1 ||
+        osslsigncode verify -CAfile ../../ca.pem -in "$scr" >../verify.log 2>&1 ||
             fail "$kind: osslsigncode verify rejects $scr: $(tail -n 5 ../verify.log)"
-        if [ -n "${VORBIX_SIGN_TIMESTAMP_URL:-}" ] && ! grep -q 'Timestamp Server Signature verification: ok' ../verify.log
-        then fail "$kind: $scr has no time stamp"; fi
     done
     for package in *.msi; do
         msiextract -C "../$package" "$package" >/dev/null
@@ -92,15 +53,14 @@ signed_download() {
         rm ../unsigned.scr
     done
     sha256sum --quiet -c SHA256SUMS || fail "$kind: SHA256SUMS does not check"
-    grep -qF "This download is signed${VORBIX_SIGN_TIMESTAMP_URL:+, with a time stamp}." README.txt ||
+    grep -qF "This download is signed." README.txt ||
         fail "$kind: README.txt does not say that it is signed"
     cd "$work"
     if grep -rqF "$secret" "$kind/out" "$kind/download"; then fail "$kind: the password is in the download"; fi
 }
 # with_key KIND NAME=VALUE...: signed_download KIND with those settings.
 with_key() { (export "${@:2}" && signed_download "$1" && exit "$status") || status=1; }
-with_key p12 VORBIX_SIGN_PKCS12="$work/signer.p12" VORBIX_SIGN_PASSWORD="$secret" \
-    VORBIX_SIGN_TIMESTAMP_URL="http://127.0.0.1:$(cat port)/"
+with_key p12 VORBIX_SIGN_PKCS12="$work/signer.p12" VORBIX_SIGN_PASSWORD="$secret"
 
 # The token: SoftHSM's, its store in this folder, the key imported under a PIN.
 mkdir tokens
@@ -114,5 +74,5 @@ with_key p11 VORBIX_SIGN_PKCS11_MODULE="$(find /usr/lib -name libsofthsm2.so | h
     VORBIX_SIGN_PASSWORD=86420135 secret=86420135
 
 [ "$status" -eq 0 ] || exit "$status"
-echo "signed and verified (PKCS#12 with time stamps, PKCS#11): $(stat -c '%n %s bytes' p12/download/*.msi | paste -sd,)"
+echo "signed and verified (PKCS#12, PKCS#11): $(stat -c '%n %s bytes' p12/download/*.msi | paste -sd,)"
 in_own_prefix sign "$work" "$source_dir" "$0" "$@"
