@@ -53,30 +53,6 @@ std::string ExitCodeText(unsigned long code) {
     return text;
 }
 
-bool MatchesPattern(const char* name, const char* pattern) {
-    for (;; ++name, ++pattern) {
-        if (*pattern == '*') {
-            for (const char* rest = name;; ++rest) {
-                if (MatchesPattern(rest, pattern + 1)) return true;
-                if (*rest == '\0') return false;
-            }
-        }
-        if (*pattern == '\0') return *name == '\0';
-        if (*name == '\0' || (*pattern != '?' && *pattern != *name)) return false;
-    }
-}
-
-bool MatchesAny(const std::string& name, const std::string& patterns) {
-    size_t start = 0;
-    for (;;) {
-        const size_t end = patterns.find(':', start);
-        const std::string pattern = patterns.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (MatchesPattern(name.c_str(), pattern.c_str())) return true;
-        if (end == std::string::npos) return false;
-        start = end + 1;
-    }
-}
-
 }  // namespace
 
 std::vector<std::string> ParseCaseList(const std::string& listing) {
@@ -122,11 +98,4 @@ CaseResult ReadCaseResult(const std::string& name, const std::string& output, un
         }
     }
     return {CaseOutcome::Failed, "it ended without a result, exit code " + ExitCodeText(exitCode) + " (a crash?)"};
-}
-
-bool MatchesFilter(const std::string& name, const std::string& filter) {
-    const size_t dash = filter.find('-');
-    const std::string positive = filter.substr(0, dash);
-    if (!positive.empty() && !MatchesAny(name, positive)) return false;
-    return dash == std::string::npos || !MatchesAny(name, filter.substr(dash + 1));
 }

@@ -1,6 +1,5 @@
 // What the test programs print, read without the platform: the case list of
-// --gtest_list_tests, the outcome of one case from its output and exit code, and
-// --gtest_filter's patterns, which run-tests.exe takes for --filter.
+// --gtest_list_tests, and the outcome of one case from its output and exit code.
 #pragma once
 
 #include <string>
@@ -20,7 +19,3 @@ struct CaseResult {
 // The outcome of the one case `name` that a program ran, from everything it printed
 // and its exit code. A skip without a reason gets one that says so.
 CaseResult ReadCaseResult(const std::string& name, const std::string& output, unsigned long exitCode);
-
-// GoogleTest's filter: "POSITIVE[:POSITIVE...][-NEGATIVE[:NEGATIVE...]]", each a
-// pattern with * and ?; an empty positive part matches every name.
-bool MatchesFilter(const std::string& name, const std::string& filter);
